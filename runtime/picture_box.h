@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+namespace runtime {
+
+// An image control. The picture is shown at its natural size at the design density and
+// scaled with the form otherwise; where the form is scaled up or the screen has more than
+// one device pixel per logical pixel, the double-size picture is drawn so the cards stay
+// sharp. Pictures are decoded when first drawn, so a hidden one costs nothing at start-up.
+class PictureBox final : public QWidget {
+    Q_OBJECT
+
+public:
+    // `picture` names a resource under :/pictures/, with an "@2x" twin beside it.
+    PictureBox(const QString &picture, QWidget *parent = nullptr);
+
+    // The picture drawn at the current size and screen: the 1x or the 2x one.
+    const QImage &shownPicture() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString resource_;
+    mutable QImage base_;
+    mutable QImage doubled_;
+};
+
+} // namespace runtime

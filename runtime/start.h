@@ -1,0 +1,12 @@
+#pragma once
+
+#include "form_services.h"
+#include "window_description.h"
+
+namespace runtime {
+
+// Loads the start-up form from its description, raises Form_Load, shows the window and
+// dispatches events until the program ends. Returns the program's exit status.
+int start(int argc, char **argv, const WindowDescription &form, EventTable events);
+
+} // namespace runtime

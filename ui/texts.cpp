@@ -1,0 +1,17 @@
+#include "texts.h"
+
+#include "version.h"
+
+namespace ui::texts {
+
+std::string about()
+{
+    std::string text = quellary::product_name;
+    text += " ";
+    text += quellary::version;
+    text += "\nA mind-reading card trick by Velado.\n\n";
+    text += author_email;
+    return text;
+}
+
+} // namespace ui::texts
