@@ -1,0 +1,68 @@
+#pragma once
+
+#include "form1_code.h"
+#include "form1_description.h"
+#include "form_window.h"
+#include "manual_countdown.h"
+#include "timer_control.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// Form1 built from its real description and event procedures, with a countdown the test
+// moves by hand.
+class FormFixture : public testing::Test {
+protected:
+    explicit FormFixture(const runtime::WindowDescription &description = ui::form1_description())
+    {
+        auto countdown = std::make_unique<ManualCountdown>();
+        clock = countdown.get();
+        form = std::make_unique<runtime::FormWindow>(description, ui::form1_events(), std::move(countdown));
+        if (auto *timer = form->findChild<runtime::TimerControl *>("Timer1"))
+            QObject::connect(timer, &runtime::TimerControl::timer, [this] { ++ticks; });
+    }
+
+    ~FormFixture() override
+    {
+        // Ending asks Qt to leave every event loop, which also stops the next test's
+        // message boxes from opening; one turn of the main loop clears that again.
+        if (form->ended()) {
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QCoreApplication::exec();
+        }
+    }
+
+    void showForm()
+    {
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    template <typename T = QWidget> T *control(const char *name) const
+    {
+        T *found = form->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    void click(const char *name)
+    {
+        auto *button = control<QPushButton>(name);
+        ASSERT_TRUE(button->isVisible()) << name << " is hidden";
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    bool shown(const char *name) const { return control(name)->isVisible(); }
+    QString message() const { return control<QLabel>("lblmessage")->text(); }
+
+    ManualCountdown *clock = nullptr;
+    std::unique_ptr<runtime::FormWindow> form;
+    int ticks = 0;
+};

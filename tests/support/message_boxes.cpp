@@ -1,0 +1,62 @@
+#include "message_boxes.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMainWindow>
+#include <QTest>
+#include <QTimer>
+
+BoxWatcher::BoxWatcher(Dismiss how, std::function<void()> whileOpen)
+    : how_(how), whileOpen_(std::move(whileOpen))
+{
+    QTimer::singleShot(0, [this] { poll(); });
+}
+
+BoxWatcher::~BoxWatcher()
+{
+    stopped_ = true;
+    QApplication::processEvents();
+}
+
+void BoxWatcher::poll()
+{
+    if (stopped_)
+        return;
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box) {
+        QTimer::singleShot(5, [this] { poll(); });
+        return;
+    }
+    SeenBox seen;
+    seen.title = box->windowTitle();
+    seen.text = box->text();
+    seen.buttonCount = static_cast<int>(box->buttons().size());
+    for (QAbstractButton *button : box->buttons()) {
+        seen.buttons.push_back(box->standardButton(button));
+        seen.buttonHasIcon = seen.buttonHasIcon || !button->icon().isNull();
+    }
+    seen.hasIcon = box->icon() != QMessageBox::NoIcon || !box->iconPixmap().isNull();
+    seen.modality = box->windowModality();
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow *>(top))
+            seen.formVisible = seen.formVisible || top->isVisible();
+    }
+    seen_.push_back(seen);
+    if (whileOpen_)
+        whileOpen_();
+    switch (how_) {
+    case Dismiss::Ok:
+        box->buttons().front()->click();
+        break;
+    case Dismiss::Return:
+        QTest::keyClick(box, Qt::Key_Return);
+        break;
+    case Dismiss::Escape:
+        QTest::keyClick(box, Qt::Key_Escape);
+        break;
+    case Dismiss::CloseBox:
+        box->close();
+        break;
+    }
+    QTimer::singleShot(5, [this] { poll(); });
+}
