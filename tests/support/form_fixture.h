@@ -16,6 +16,14 @@
 
 #include <memory>
 
+#include <ostream>
+
+// Lets test failures print Qt's strings.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // Form1 built from its real description and event procedures, with a countdown the test
 // moves by hand.
 class FormFixture : public testing::Test {

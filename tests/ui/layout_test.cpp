@@ -1,0 +1,211 @@
+#include "form_fixture.h"
+#include "picture_box.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QMenuBar>
+#include <QStyleOptionButton>
+
+#include <cmath>
+
+namespace {
+
+enum class Kind { Button, Label, Image };
+
+struct Designed {
+    const char *name;
+    Kind kind;
+    const char *caption;
+    int left, top, width, height;
+    int tab;
+    bool visible;
+};
+
+// The window as designed, in twips, in the order the window lists its controls.
+const Designed design[] = {
+    {"Command2", Kind::Button, "Exit", 4920, 3480, 1092, 492, 10, true},
+    {"Command1", Kind::Button, "The Answer to the problem", 2400, 3480, 2292, 492, 9, false},
+    {"cmdagain", Kind::Button, "One more time please", 120, 3480, 1932, 372, 8, false},
+    {"cmdcalculate", Kind::Button, "Calculate my thoughts", 240, 2760, 1692, 492, 0, true},
+    {"Label6", Kind::Label, "disapeared from the list.", 720, 2520, 2052, 252, 7, true},
+    {"Label5", Kind::Label, "And mysteriously your selected card will be ", 240, 2280, 3252, 252, 6, true},
+    {"Label4", Kind::Label, "thoughts, it will display the message \"DONE\"", 240, 2040, 3252, 252, 5, true},
+    {"Label3", Kind::Label, "3. When the program finishes calculating your", 120, 1800, 3492, 252, 4, true},
+    {"Label2", Kind::Label, "2. Then click the button \"Calculate my thoughts\"", 120, 1560, 3612, 252, 3, true},
+    {"Label1", Kind::Label, "1. Select a card from the list above in your brain", 120, 1320, 3612, 252, 2, true},
+    {"lblmessage", Kind::Label, "", 2040, 2880, 3132, 372, 1, true},
+    {"imgcard2", Kind::Image, "", 960, 0, 4416, 1236, -1, false},
+    {"imgcard1", Kind::Image, "", 720, 0, 5256, 1248, -1, true},
+};
+
+QRect expectedBox(const Designed &d, double scale)
+{
+    const auto px = [scale](int twips) { return twips * scale / 12.0; };
+    return QRect(QPoint(std::lround(px(d.left)), std::lround(px(d.top))),
+                 QSize(std::lround(px(d.width)), std::lround(px(d.height))));
+}
+
+bool near(const QRect &a, const QRect &b)
+{
+    return std::abs(a.x() - b.x()) <= 1 && std::abs(a.y() - b.y()) <= 1 &&
+           std::abs(a.width() - b.width()) <= 1 && std::abs(a.height() - b.height()) <= 1;
+}
+
+// Room for the caption inside the control, with the style's own margins.
+QSize roomFor(QWidget *widget)
+{
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).size();
+    }
+    return widget->contentsRect().size();
+}
+
+class Layout : public FormFixture {
+protected:
+    void expectAsDesigned(double scale)
+    {
+        const QList<QObject *> children = form->clientArea()->children();
+        int position = 0;
+        for (const Designed &d : design) {
+            SCOPED_TRACE(d.name);
+            auto *widget = control(d.name);
+            ASSERT_NE(widget, nullptr);
+            switch (d.kind) {
+            case Kind::Button: EXPECT_EQ(control<QPushButton>(d.name)->text(), d.caption); break;
+            case Kind::Label: EXPECT_EQ(control<QLabel>(d.name)->text(), d.caption); break;
+            case Kind::Image: EXPECT_NE(qobject_cast<runtime::PictureBox *>(widget), nullptr); break;
+            }
+            EXPECT_TRUE(near(widget->geometry(), expectedBox(d, scale)))
+                << "at " << widget->geometry().x() << "," << widget->geometry().y() << " "
+                << widget->width() << "x" << widget->height();
+            EXPECT_EQ(widget->isVisible(), d.visible);
+            EXPECT_EQ(widget->focusPolicy() != Qt::NoFocus, d.kind == Kind::Button);
+            // Listed in the designed order (the timer sits between cmdagain and cmdcalculate).
+            const auto at = children.indexOf(widget);
+            EXPECT_GT(at, position - 1);
+            position = static_cast<int>(at);
+
+            if (d.kind != Kind::Image && *d.caption) {
+                const QSize needed = QFontMetrics(widget->font()).size(Qt::TextSingleLine, d.caption);
+                const QSize room = roomFor(widget);
+                EXPECT_LE(needed.width(), room.width()) << "caption clipped";
+                EXPECT_LE(needed.height(), room.height()) << "caption clipped";
+            }
+        }
+        const QSize client(std::lround(6540 * scale / 12), std::lround(4260 * scale / 12));
+        EXPECT_LE(std::abs(form->clientArea()->width() - client.width()), 1);
+        EXPECT_LE(std::abs(form->clientArea()->height() - client.height()), 1);
+        EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the window must not be resizable";
+        EXPECT_EQ(form->centralWidget()->geometry().top(), form->menuBar()->geometry().bottom() + 1);
+    }
+};
+
+} // namespace
+
+TEST_F(Layout, AtTheStockFontEveryControlIsAtItsDesignedPlaceToThePixel)
+{
+    showForm();
+    EXPECT_EQ(form->layoutScale(), 1.0) << QApplication::font().toString().toStdString();
+    expectAsDesigned(1.0);
+    EXPECT_EQ(form->clientArea()->size(), QSize(545, 355));
+    EXPECT_EQ(form->windowTitle(), "Quellary");
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+
+    // The menu: Help holding About, then Instructions, with no access keys.
+    const QList<QAction *> bar = form->menuBar()->actions();
+    ASSERT_EQ(bar.size(), 1);
+    EXPECT_EQ(bar[0]->text(), "Help");
+    ASSERT_NE(bar[0]->menu(), nullptr);
+    EXPECT_EQ(bar[0]->menu()->objectName(), "mnuhelp");
+    const QList<QAction *> items = bar[0]->menu()->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->objectName(), "mnuabout");
+    EXPECT_EQ(items[0]->text(), "About");
+    EXPECT_EQ(items[1]->objectName(), "mnuinstructions");
+    EXPECT_EQ(items[1]->text(), "Instructions");
+    for (QPushButton *button : form->findChildren<QPushButton *>()) {
+        EXPECT_TRUE(button->shortcut().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->isDefault() || button->autoDefault());
+    }
+}
+
+TEST_F(Layout, TheMessageLineIsArialTwelvePointAndCoversGreek)
+{
+    const QFont font = control("lblmessage")->font();
+    const QFontInfo resolved(font);
+    EXPECT_EQ(font.family(), "Arial");
+    EXPECT_EQ(resolved.family(), "Liberation Sans") << "install fonts-liberation2";
+    EXPECT_EQ(resolved.pointSize(), 12);
+    EXPECT_EQ(resolved.weight(), QFont::Normal);
+    EXPECT_FALSE(resolved.italic() || resolved.underline() || resolved.strikeOut());
+    EXPECT_TRUE(QFontDatabase::writingSystems(resolved.family()).contains(QFontDatabase::Greek));
+    // Every other control keeps the desktop's font.
+    EXPECT_EQ(control("Label1")->font(), QApplication::font());
+    EXPECT_EQ(control("cmdcalculate")->font(), QApplication::font(control("cmdcalculate")));
+}
+
+TEST(LargerFont, TheWholeFormScalesByOneFactorAndNothingIsClipped)
+{
+    const QFont stock = QApplication::font();
+    QFont larger = stock;
+    larger.setPointSizeF(stock.pointSizeF() * 11 / 9);
+    QApplication::setFont(larger);
+    struct Scaled : Layout {
+        void TestBody() override {}
+        void check()
+        {
+            showForm();
+            const double s = form->layoutScale();
+            EXPECT_GT(s, 1.1);
+            EXPECT_LT(s, 1.4);
+            expectAsDesigned(s);
+        }
+    } scaled;
+    scaled.check();
+    QApplication::setFont(stock);
+}
+
+TEST_F(Layout, FocusCyclesOverTheVisibleButtonsInTabOrderAndEscapeDoesNothing)
+{
+    showForm();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    using Names = std::vector<QString>;
+    // Where the focus is, then where each press of Tab takes it.
+    const auto tabs = [](int presses) {
+        Names seen{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < presses; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen.push_back(QApplication::focusWidget()->objectName());
+        }
+        return seen;
+    };
+    EXPECT_EQ(tabs(2), (Names{"cmdcalculate", "Command2", "cmdcalculate"}));
+
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    EXPECT_FALSE(form->ended());
+    EXPECT_TRUE(form->isVisible());
+
+    // Return presses no button; Space presses the focused one.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(message(), QString());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(message(), "Calculating..... Please wait!");
+
+    clock->advance(5000);
+    // The focused button went away; the focus stays on a button the user can see.
+    auto *focused = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    ASSERT_NE(focused, nullptr);
+    EXPECT_TRUE(focused->isVisible());
+    control("cmdagain")->setFocus();
+    EXPECT_EQ(tabs(3), (Names{"cmdagain", "Command1", "Command2", "cmdagain"}));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_TRUE(shown("cmdcalculate"));
+    control("cmdcalculate")->setFocus();
+    EXPECT_EQ(tabs(4), (Names{"cmdcalculate", "cmdagain", "Command1", "Command2", "cmdcalculate"}));
+}
