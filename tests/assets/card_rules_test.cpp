@@ -27,6 +27,13 @@ template <std::size_t N> bool contains(const std::array<Card, N> &spread, Card c
     return std::find(spread.begin(), spread.end(), card) != spread.end();
 }
 
+template <std::size_t N> bool all_different(const std::array<Card, N> &spread)
+{
+    return std::all_of(spread.begin(), spread.end(), [&](const Card &card) {
+        return std::count(spread.begin(), spread.end(), card) == 1;
+    });
+}
+
 } // namespace
 
 TEST(SpreadRules, SecondSpreadHoldsOnlyLookAlikesOfTheFirst)
@@ -34,9 +41,8 @@ TEST(SpreadRules, SecondSpreadHoldsOnlyLookAlikesOfTheFirst)
     // Rank only has court ranks, so the counts are what is left to check.
     ASSERT_EQ(first_spread.size(), 6u);
     ASSERT_EQ(second_spread.size(), 5u);
-    for (const Card &card : first_spread)
-        EXPECT_EQ(std::count(first_spread.begin(), first_spread.end(), card), 1)
-            << card_name(card) << " twice in the first spread";
+    EXPECT_TRUE(all_different(first_spread));
+    EXPECT_TRUE(all_different(second_spread)) << "two cards share a counterpart";
 
     std::vector<std::size_t> counterpart_places;
     for (const Card &card : second_spread) {

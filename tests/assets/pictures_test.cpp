@@ -101,6 +101,7 @@ TEST(SpreadPictures, CardsSitEdgeToEdgeOnANearWhiteBackground)
             // Each card's outline starts right where its slot begins.
             EXPECT_TRUE(dark(image.pixel(card_left(i, s), 50 * s))) << "card " << i;
             EXPECT_TRUE(dark(image.pixel(card_left(i, s) + 35 * s, 2 * s))) << "card " << i;
+            EXPECT_TRUE(dark(image.pixel(card_left(i, s) + 35 * s, 101 * s - 1))) << "card " << i;
         }
     }
 }

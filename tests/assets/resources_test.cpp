@@ -60,7 +60,7 @@ TEST(EmbeddedAssets, IconIsAShadedBoltInSixteenColours)
     EXPECT_LE(colours.size(), 16);
     EXPECT_GT(yellows, 50);
     EXPECT_GT(blacks, 30);
-    ASSERT_GT(olives, 10);
+    ASSERT_GT(olives, 45) << "a shaded band, more than the outline's inner edge";
     ASSERT_TRUE(top > 0 && bottom > 0);
     EXPECT_GT(top_x / top, bottom_x / bottom + 8) << "runs from the upper right to the lower left";
     EXPECT_GT(olive_diagonal / olives, yellow_diagonal / yellows) << "shade on the lower edge";

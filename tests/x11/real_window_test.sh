@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Drives the real program in a real X window: the welcome box, the window, a whole trick
+# by keyboard, Exit during a countdown, the run-time error path, a larger desktop font and
+# a 2x screen. Run under xvfb-run. Screenshots go to $SHOTS for a person to look at.
+set -u
+program=$1
+probe=$2
+SHOTS=${SHOTS:-$PWD/screenshots}
+mkdir -p "$SHOTS"
+export QT_QPA_PLATFORM=xcb
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The visible top-level windows called Quellary, one id a line.
+visible_windows() { xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null; }
+geometry() { xdotool getwindowgeometry --shell "$1"; }
+
+# Waits until exactly one Quellary window is visible and its width satisfies $1.
+wait_for_window() {
+  local test=$1 id
+  for _ in $(seq 100); do
+    for id in $(visible_windows); do
+      eval "$(geometry "$id")"
+      if eval "$test"; then echo "$id"; return 0; fi
+    done
+    sleep 0.05
+  done
+  return 1
+}
+
+# Types keys into a window, as a user at the keyboard would.
+press() {
+  local id=$1; shift
+  xdotool windowfocus --sync "$id" 2>/dev/null
+  xdotool key --delay 50 "$@"
+}
+
+# Distinct colours in a rectangle of the screen: 1 means empty background.
+colours_in() { import -window root -crop "$1" +repage -format %k info: 2>/dev/null; }
+
+start() {
+  "$@" 2>"$err" &
+  pid=$!
+}
+err=$(mktemp)
+
+# --- welcome box, then the window at its designed size --------------------------------
+start "$program"
+box=$(wait_for_window '[ "$WIDTH" -lt 545 ] || [ "$WIDTH" -gt 545 ]') || fail "no welcome box"
+import -window root "$SHOTS/welcome.png"
+[ "$(visible_windows | wc -l)" -eq 1 ] || fail "the window is up before the welcome box is dismissed"
+press "$box" Return
+main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "no 545 pixel wide main window after the welcome box"
+eval "$(geometry "$main")"
+menu=$((HEIGHT - 355))
+[ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] || fail "client area is not 355 pixels high below the menu bar (window $WIDTH x $HEIGHT)"
+sleep 0.3
+import -window root "$SHOTS/waiting.png"
+button="141x41+$((X + 20))+$((Y + menu + 230))"   # "Calculate my thoughts"
+[ "$(colours_in "$button")" -gt 1 ] || fail "Calculate my thoughts is not drawn"
+
+# --- the trick: Space presses the focused "Calculate my thoughts" ----------------------
+press "$main" space
+pressed=$(date +%s%N)
+sleep 1
+import -window root "$SHOTS/calculating.png"
+[ "$(colours_in "$button")" -gt 1 ] || fail "the button went away before the reveal"
+sleep 4.5
+import -window root "$SHOTS/revealed.png"
+[ "$(colours_in "$button")" -eq 1 ] || fail "no reveal 5.5 s after the press"
+echo "reveal seen $(( ($(date +%s%N) - pressed) / 1000000 )) ms after the press"
+kill "$pid"; wait "$pid" 2>/dev/null
+
+# --- Exit during the countdown ends at once with status 0 ------------------------------
+start "$program"
+box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "no welcome box"
+press "$box" Escape
+main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "no main window after Escape on the welcome box"
+press "$main" space Tab space   # Calculate, then Exit
+for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+if kill -0 "$pid" 2>/dev/null; then
+  fail "Exit did not end the program"; kill "$pid"
+fi
+wait "$pid"; status=$?
+[ "$status" -eq 0 ] || fail "Exit ended with status $status"
+
+# --- a failed assignment: box, one stderr line, status 1 -------------------------------
+start "$probe" lblmessage
+box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "probe: no welcome box"
+press "$box" Return
+main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "probe: no main window"
+press "$main" space
+error_box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "no run-time error box"
+import -window root "$SHOTS/run-time-error.png"
+press "$error_box" Return
+wait "$pid"; status=$?
+[ "$status" -eq 1 ] || fail "run-time error ended with status $status, expected 1"
+line="Quellary: run-time error: cannot set Caption of lblmessage (the form has no such control); please start Quellary again."
+grep -qxF "$line" "$err" || { fail "stderr lacks the run-time error line:"; cat "$err"; }
+[ "$(grep -c 'run-time error' "$err")" -eq 1 ] || fail "run-time error reported more than once"
+
+# --- an 11-point desktop font: the form grows, nothing else changes --------------------
+home=$(mktemp -d)
+mkdir -p "$home/.config/gtk-3.0"
+printf '[Settings]\ngtk-font-name = DejaVu Sans 11\n' >"$home/.config/gtk-3.0/settings.ini"
+HOME=$home QT_QPA_PLATFORMTHEME=gtk3 start "$program"
+box=$(wait_for_window '[ "$WIDTH" -lt 400 ]') || fail "gtk3: no welcome box"
+press "$box" Return
+main=$(wait_for_window '[ "$WIDTH" -gt 545 ]') || fail "gtk3: the window did not grow for an 11-point font"
+eval "$(geometry "$main")"
+echo "at an 11-point font the window is $WIDTH x $HEIGHT"
+sleep 0.3
+import -window root "$SHOTS/font-11pt.png"
+kill "$pid"; wait "$pid" 2>/dev/null
+rm -rf "$home"
+
+# --- a 2x screen: twice the size in device pixels --------------------------------------
+QT_SCALE_FACTOR=2 start "$program"
+box=$(wait_for_window '[ "$WIDTH" -ne 1090 ]') || fail "2x: no welcome box"
+press "$box" Return
+main=$(wait_for_window '[ "$WIDTH" -eq 1090 ]') || fail "2x: the window is not 1090 pixels wide"
+sleep 0.3
+import -window root "$SHOTS/scale-2x.png"
+kill "$pid"; wait "$pid" 2>/dev/null
+
+rm -f "$err"
+[ "$failures" -eq 0 ] && echo "real-window checks passed"
+exit $((failures > 0))

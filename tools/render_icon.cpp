@@ -1,0 +1,100 @@
+// Renders the window icon's SVG to a 32 x 32 PNG in the 16 colours of the VGA palette, so
+// the icon stays crisp at the size it was drawn for.
+//
+// usage: quellary_render_icon ICON.svg OUTPUT.png
+
+#include <QImage>
+#include <QList>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int icon_size = 32;
+constexpr int max_colours = 16;
+
+QList<QRgb> vga_palette_and_transparent()
+{
+    return {
+        qRgba(0, 0, 0, 0),
+        qRgb(0x00, 0x00, 0x00), qRgb(0x80, 0x00, 0x00), qRgb(0x00, 0x80, 0x00),
+        qRgb(0x80, 0x80, 0x00), qRgb(0x00, 0x00, 0x80), qRgb(0x80, 0x00, 0x80),
+        qRgb(0x00, 0x80, 0x80), qRgb(0xC0, 0xC0, 0xC0), qRgb(0x80, 0x80, 0x80),
+        qRgb(0xFF, 0x00, 0x00), qRgb(0x00, 0xFF, 0x00), qRgb(0xFF, 0xFF, 0x00),
+        qRgb(0x00, 0x00, 0xFF), qRgb(0xFF, 0x00, 0xFF), qRgb(0x00, 0xFF, 0xFF),
+        qRgb(0xFF, 0xFF, 0xFF),
+    };
+}
+
+// An icon pixel is either fully there or not: half-covered edge pixels would otherwise be
+// matched to a colour by their alpha as much as by their hue.
+void threshold_alpha(QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            line[x] = qAlpha(line[x]) < 128 ? qRgba(0, 0, 0, 0) : (line[x] | 0xFF000000u);
+    }
+}
+
+// Keeps only the palette entries in use, so the PNG's palette has no more than the icon shows.
+QImage drop_unused_colours(const QImage &indexed)
+{
+    QList<int> remap(indexed.colorCount(), -1);
+    QList<QRgb> used;
+    QImage compact(indexed.size(), QImage::Format_Indexed8);
+    for (int y = 0; y < indexed.height(); ++y) {
+        const uchar *from = indexed.constScanLine(y);
+        uchar *to = compact.scanLine(y);
+        for (int x = 0; x < indexed.width(); ++x) {
+            int &entry = remap[from[x]];
+            if (entry < 0) {
+                entry = static_cast<int>(used.size());
+                used.append(indexed.color(from[x]));
+            }
+            to[x] = static_cast<uchar>(entry);
+        }
+    }
+    compact.setColorTable(used);
+    return compact;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s ICON.svg OUTPUT.png\n", argv[0]);
+        return 2;
+    }
+    // Like the card pictures: paths only, so no application object and no display.
+    QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
+    if (!svg.isValid()) {
+        std::fprintf(stderr, "cannot read the icon %s\n", argv[1]);
+        return 1;
+    }
+
+    QImage image(icon_size, icon_size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    svg.render(&painter, QRectF(0, 0, icon_size, icon_size));
+    painter.end();
+
+    image.convertTo(QImage::Format_ARGB32);
+    threshold_alpha(image);
+    const QImage icon = drop_unused_colours(
+        image.convertToFormat(QImage::Format_Indexed8, vga_palette_and_transparent()));
+    if (icon.colorCount() > max_colours) {
+        std::fprintf(stderr, "the icon uses %d colours, more than %d\n", icon.colorCount(),
+                     max_colours);
+        return 1;
+    }
+    if (!icon.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
