@@ -12,16 +12,34 @@ namespace runtime {
 namespace {
 
 QtMessageHandler previous_handler = nullptr;
+bool display_open = false;
 
-void quiet_platform_start(QtMsgType type, const QMessageLogContext &context, const QString &message)
+bool from_platform(const QMessageLogContext &context)
 {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr, "%s\n", no_display_message);
-        std::fflush(stderr);
-        std::_Exit(no_display_status);
-    }
-    if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
+    return context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+}
+
+void say(const char *line)
+{
+    std::fprintf(stderr, "%s\n", line);
+    std::fflush(stderr);
+}
+
+void report_display_trouble(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!display_open) {
+        // Opening the display failed: Qt would abort next.
+        if (type == QtFatalMsg) {
+            say(no_display_message);
+            std::_Exit(no_display_status);
+        }
+        if (from_platform(context))
+            return;
+    } else if (message.contains(QLatin1String("connection broke"))) {
+        // Qt ends the program with status 1 right after saying so.
+        say(lost_display_message);
         return;
+    }
     if (previous_handler)
         previous_handler(type, context, message);
 }
@@ -43,13 +61,19 @@ bool display_named()
 
 DisplayGuard::DisplayGuard()
 {
-    previous_handler = qInstallMessageHandler(quiet_platform_start);
+    display_open = false;
+    previous_handler = qInstallMessageHandler(report_display_trouble);
 }
 
 DisplayGuard::~DisplayGuard()
 {
     qInstallMessageHandler(previous_handler);
     previous_handler = nullptr;
+}
+
+void DisplayGuard::started()
+{
+    display_open = true;
 }
 
 } // namespace runtime

@@ -224,6 +224,10 @@ trick::Status FormWindow::assign(const trick::Assignment &assignment)
 {
     using trick::Property;
     using trick::Status;
+    if (check_) {
+        if (const Status status = check_(assignment); status != Status::Ok)
+            return status;
+    }
     QObject *control =
         client_->findChild<QObject *>(toQString(assignment.control), Qt::FindDirectChildrenOnly);
     if (!control)

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 namespace runtime {
@@ -44,6 +45,11 @@ public:
     QRect toPixels(int left, int top, int width, int height) const;
     QWidget *clientArea() const { return client_; }
 
+    // Consulted before every property assignment; a status other than Ok is reported as the
+    // assignment's own. Lets a test make any step of any procedure fail.
+    using AssignmentCheck = std::function<trick::Status(const trick::Assignment &)>;
+    void setAssignmentCheck(AssignmentCheck check) { check_ = std::move(check); }
+
     trick::Status assign(const trick::Assignment &assignment) override;
     void raise_run_time_error(const trick::Assignment &assignment, trick::Status status) override;
     void message_box(std::string_view prompt) override;
@@ -63,6 +69,7 @@ private:
     bool halt(int status);
 
     EventTable events_;
+    AssignmentCheck check_;
     QWidget *client_ = nullptr;
     TimerControl *timer_ = nullptr;  // owned by client_
     std::unique_ptr<Countdown> countdown_;

@@ -7,8 +7,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <memory>
-#include <optional>
 
 namespace runtime {
 
@@ -18,9 +16,9 @@ int start(int argc, char **argv, const WindowDescription &form, EventTable event
         std::fprintf(stderr, "%s\n", no_display_message);
         return no_display_status;
     }
-    std::optional<DisplayGuard> guard(std::in_place);
+    DisplayGuard guard;
     QApplication application(argc, argv);
-    guard.reset();
+    guard.started();
 
     QApplication::setApplicationName(QString::fromUtf8(quellary::product_name));
     QApplication::setApplicationVersion(QString::fromUtf8(quellary::version));
