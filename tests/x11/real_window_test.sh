@@ -7,42 +7,7 @@ program=$1
 probe=$2
 SHOTS=${SHOTS:-$PWD/screenshots}
 mkdir -p "$SHOTS"
-export QT_QPA_PLATFORM=xcb
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# The visible top-level windows called Quellary, one id a line.
-visible_windows() { xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null; }
-geometry() { xdotool getwindowgeometry --shell "$1"; }
-
-# Waits until exactly one Quellary window is visible and its width satisfies $1.
-wait_for_window() {
-  local test=$1 id
-  for _ in $(seq 100); do
-    for id in $(visible_windows); do
-      eval "$(geometry "$id")"
-      if eval "$test"; then echo "$id"; return 0; fi
-    done
-    sleep 0.05
-  done
-  return 1
-}
-
-# Types keys into a window, as a user at the keyboard would.
-press() {
-  local id=$1; shift
-  xdotool windowfocus --sync "$id" 2>/dev/null
-  xdotool key --delay 50 "$@"
-}
-
-# Distinct colours in a rectangle of the screen: 1 means empty background.
-colours_in() { import -window root -crop "$1" +repage -format %k info: 2>/dev/null; }
-
-start() {
-  "$@" 2>"$err" &
-  pid=$!
-}
-err=$(mktemp)
+. "$(dirname "$0")/driving.sh"
 
 # --- welcome box, then the window at its designed size --------------------------------
 start "$program"
@@ -73,22 +38,14 @@ kill "$pid"; wait "$pid" 2>/dev/null
 
 # --- Exit during the countdown ends at once with status 0 ------------------------------
 start "$program"
-box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "no welcome box"
-press "$box" Escape
-main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "no main window after Escape on the welcome box"
+main=$(past_welcome Escape) || fail "no main window after Escape on the welcome box"
 press "$main" space Tab space   # Calculate, then Exit
-for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-if kill -0 "$pid" 2>/dev/null; then
-  fail "Exit did not end the program"; kill "$pid"
-fi
-wait "$pid"; status=$?
-[ "$status" -eq 0 ] || fail "Exit ended with status $status"
+ended_within 2
+[ "$status" = 0 ] || fail "Exit ended with status $status"
 
 # --- a failed assignment: box, one stderr line, status 1 -------------------------------
 start "$probe" lblmessage
-box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "probe: no welcome box"
-press "$box" Return
-main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "probe: no main window"
+main=$(past_welcome) || fail "probe: no main window"
 press "$main" space
 error_box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || fail "no run-time error box"
 import -window root "$SHOTS/run-time-error.png"
