@@ -42,13 +42,7 @@ reach() {
     waiting) past_welcome >/dev/null ;;
     calculating) main=$(past_welcome) && press "$main" space ;;
     revealed) main=$(past_welcome) && press "$main" space && sleep 5.3 ;;
-    about)
-      main=$(past_welcome) || return 1
-      eval "$(geometry "$main")"
-      xdotool mousemove $((X + 20)) $((Y + 8)) click 1   # Help
-      sleep 0.3
-      xdotool key --delay 50 Down Return                # About
-      wait_for_window '[ "$WIDTH" -ne 545 ]' >/dev/null ;;
+    about) main=$(past_welcome) && open_about "$main" >/dev/null ;;
   esac
 }
 for signal in TERM INT; do

@@ -9,22 +9,16 @@
 BoxWatcher::BoxWatcher(Dismiss how, std::function<void()> whileOpen)
     : how_(how), whileOpen_(std::move(whileOpen))
 {
-    QTimer::singleShot(0, [this] { poll(); });
+    QTimer::singleShot(0, &context_, [this] { poll(); });
 }
 
-BoxWatcher::~BoxWatcher()
-{
-    stopped_ = true;
-    QApplication::processEvents();
-}
+BoxWatcher::~BoxWatcher() = default;
 
 void BoxWatcher::poll()
 {
-    if (stopped_)
-        return;
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box) {
-        QTimer::singleShot(5, [this] { poll(); });
+        QTimer::singleShot(5, &context_, [this] { poll(); });
         return;
     }
     SeenBox seen;
@@ -58,5 +52,5 @@ void BoxWatcher::poll()
         box->close();
         break;
     }
-    QTimer::singleShot(5, [this] { poll(); });
+    QTimer::singleShot(5, &context_, [this] { poll(); });
 }

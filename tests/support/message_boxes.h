@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -33,5 +34,5 @@ private:
     Dismiss how_;
     std::function<void()> whileOpen_;
     std::vector<SeenBox> seen_;
-    bool stopped_ = false;
+    QObject context_;  // its destruction cancels the polls still waiting
 };

@@ -71,7 +71,9 @@ TEST(PicturesScaled, AFormScaledUpForALargerFontDrawsTheDoubleSizePicture)
         // Drawn to fill the larger box, not cut off or left at its 1x size.
         const QImage shown = onScreen(first);
         EXPECT_EQ(shown.size(), first->size() * form.devicePixelRatioF());
-        EXPECT_NE(shown.pixel(shown.width() - 3, shown.height() / 2), QColor(0xfc, 0xfc, 0xfc).rgb());
+        // The middle of the last card, which a 1x picture drawn unscaled would not reach.
+        const QPoint lastCard(shown.width() * 400 / 438, shown.height() / 2);
+        EXPECT_NE(shown.pixel(lastCard), QColor(0xfc, 0xfc, 0xfc).rgb());
     }
     QApplication::setFont(stock);
 }

@@ -8,11 +8,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 visible_windows() { xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null; }
 geometry() { xdotool getwindowgeometry --shell "$1"; }
 
-# Waits up to 5 s for a visible Quellary window whose geometry ($X $Y $WIDTH $HEIGHT)
-# passes the test in $1, and prints its id.
+# Waits up to $WAIT_SECONDS (5) for a visible Quellary window whose geometry ($X $Y
+# $WIDTH $HEIGHT) passes the test in $1, and prints its id.
 wait_for_window() {
   local test=$1 id
-  for _ in $(seq 100); do
+  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
     for id in $(visible_windows); do
       eval "$(geometry "$id")"
       if eval "$test"; then echo "$id"; return 0; fi
@@ -39,12 +39,30 @@ start() {
   pid=$!
 }
 
-# Dismisses the welcome box with the given key and prints the main window's id.
+# Dismisses the welcome box with the given key and prints the main window's id. A slow
+# program may map the box before it takes keys, so the key is pressed again if need be.
 past_welcome() {
   local box
   box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || return 1
-  press "$box" "${1:-Return}"
-  wait_for_window '[ "$WIDTH" -eq 545 ]'
+  for _ in 1 2 3; do
+    press "$box" "${1:-Return}"
+    WAIT_SECONDS=$(( ${WAIT_SECONDS:-5} / 2 + 1 )) wait_for_window '[ "$WIDTH" -eq 545 ]' && return 0
+  done
+  return 1
+}
+
+# Opens Help, About over the main window $1 and prints the box's id. The menu may take a
+# moment to open on a busy machine: it tries again if no box came.
+open_about() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(geometry "$1")"
+  for _ in 1 2 3; do
+    xdotool mousemove $((X + 20)) $((Y + 8)) click 1   # Help
+    sleep 0.5
+    xdotool key --delay 100 Down Return               # About
+    WAIT_SECONDS=$(( ${WAIT_SECONDS:-5} / 2 + 1 )) wait_for_window '[ "$WIDTH" -ne 545 ]' && return 0
+  done
+  return 1
 }
 
 # Waits up to $1 seconds for $pid to end and sets $status to its exit status, or to

@@ -41,7 +41,7 @@ start "$program"
 main=$(past_welcome Escape) || fail "no main window after Escape on the welcome box"
 press "$main" space Tab space   # Calculate, then Exit
 ended_within 2
-[ "$status" = 0 ] || fail "Exit ended with status $status"
+[ "$status" = 0 ] || { fail "Exit ended with status $status"; cat "$err"; }
 
 # --- a failed assignment: box, one stderr line, status 1 -------------------------------
 start "$probe" lblmessage

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A whole session under valgrind's leak check: welcome, a trick to the reveal, About,
+# Again, Exit. Fails on any definite leak whose stack passes through Quellary's own code.
+set -u
+program=$1
+. "$(dirname "$0")/../x11/driving.sh"
+WAIT_SECONDS=60   # everything is many times slower under valgrind
+log=$(mktemp)
+
+start valgrind --leak-check=full --show-leak-kinds=definite --num-callers=40 \
+  --log-file="$log" "$program"
+main=$(past_welcome) || {
+  fail "no main window under valgrind"
+  for id in $(visible_windows); do xdotool getwindowgeometry "$id"; done
+  tail -n 5 "$err" "$log"
+}
+eval "$(geometry "$main")"
+menu=$((HEIGHT - 355))
+press "$main" space
+# The reveal: "Calculate my thoughts" gives way to the background.
+button="141x41+$((X + 20))+$((Y + menu + 230))"
+for _ in $(seq 300); do [ "$(colours_in "$button")" -eq 1 ] && break; sleep 0.1; done
+[ "$(colours_in "$button")" -eq 1 ] || fail "no reveal under valgrind"
+
+box=$(open_about "$main") || fail "no About box"
+press "$box" Return
+sleep 2
+xdotool mousemove $((X + 80)) $((Y + menu + 310)) click 1    # One more time please
+sleep 2
+xdotool mousemove $((X + 455)) $((Y + menu + 310)) click 1   # Exit
+ended_within 60
+[ "$status" = 0 ] || fail "the session ended with status $status"
+
+# Each leak record runs from its "definitely lost" line to the next blank line.
+ours=$(awk '/definitely lost in loss record/ {record = $0 "\n"; inside = 1; next}
+            inside && /^==[0-9]+== *$/ {if (record ~ /(runtime|ui|trick)::|main\.cpp/) printf "%s\n", record; inside = 0; next}
+            inside {record = record $0 "\n"}' "$log")
+if [ -n "$ours" ]; then
+  fail "definite leaks in Quellary's code:"; echo "$ours"
+fi
+grep -E "definitely lost:" "$log" | sed 's/^==[0-9]*== */valgrind: /'
+[ -n "${KEEP_LOG:-}" ] && cp "$log" "$KEEP_LOG"
+rm -f "$log" "$err"
+[ "$failures" -eq 0 ] && echo "valgrind session passed"
+exit $((failures > 0))
