@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc)
 
-.PHONY: all deps test-deps configure run test clean
+.PHONY: all deps test-deps configure run test package sanitize bench bench-deps clean
 
 all: configure
 	cmake --build $(BUILD) -j$(JOBS)
@@ -22,5 +22,25 @@ run: all
 test: test-deps all
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+package: test-deps all
+	cd $(BUILD) && cpack -G DEB
+
+# The program and the whole suite with AddressSanitizer, LeakSanitizer and UBSan.
+SANITIZE_BUILD := build-sanitize
+
+sanitize: test-deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELLARY_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Quellary against a bare Qt program on a private Xvfb; about 9 minutes. See BENCHMARKS.md.
+bench-deps:
+	@scripts/install-deps bench
+
+bench: bench-deps
+	$(MAKE) all
+	cmake --build $(BUILD) -j$(JOBS) --target quellary_bench
+	bench/run-bench $(BUILD)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch DESTDIR, as a package build does, and checks that every
+# file is there, under the prefix, and that the desktop entry, the icons and the AppStream
+# metadata name one another correctly.
+set -u
+build=$1
+app_id=$2
+version=$3
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# install_to FOLDER PREFIX: installs into $scratch/FOLDER as DESTDIR and sets destdir to it.
+install_to() {
+  destdir=$scratch/$1
+  if ! DESTDIR=$destdir cmake --install "$build" --prefix "$2" >"$scratch/install.log" 2>&1; then
+    cat "$scratch/install.log"
+    fail "cmake --install --prefix $2 failed"
+  fi
+}
+
+# The value of KEY in the [Desktop Entry] group of a desktop file.
+desktop_key() {
+  sed -n '/^\[Desktop Entry\]/,/^\[/{s/^'"$2"'=//p}' "$1"
+}
+# The text of the first <TAG ...>text</TAG> in an XML file.
+xml_text() {
+  sed -n 's:.*<'"$2"'[^>]*>\([^<]*\)</'"$2"'>.*:\1:p' "$1" | head -n 1
+}
+
+install_to usr-root /usr
+usr=$destdir/usr
+desktop=$usr/share/applications/$app_id.desktop
+metainfo=$usr/share/metainfo/$app_id.metainfo.xml
+png=$usr/share/icons/hicolor/32x32/apps/$app_id.png
+svg=$usr/share/icons/hicolor/scalable/apps/$app_id.svg
+doc=$usr/share/doc/quellary
+
+for file in "$usr/bin/quellary" "$desktop" "$metainfo" "$png" "$svg" \
+            "$usr/share/man/man6/quellary.6.gz" "$doc/copyright" "$doc/changelog.gz"; do
+  [ -f "$file" ] || fail "not installed: ${file#"$destdir"}"
+done
+[ -x "$usr/bin/quellary" ] || fail "bin/quellary is not executable"
+
+outside=$(find "$destdir" -mindepth 1 -maxdepth 1 ! -name usr)
+[ -z "$outside" ] || fail "installed outside the prefix /usr: $outside"
+
+# The icons: a real 32 x 32 PNG and an SVG.
+[ "$(file -b --mime-type "$png")" = image/png ] || fail "the 32x32 icon is not a PNG: $(file -b "$png")"
+size=$(identify -format '%wx%h' "$png" 2>&1)
+[ "$size" = 32x32 ] || fail "the 32x32 icon is $size"
+[ "$(file -b --mime-type "$svg")" = image/svg+xml ] || fail "the scalable icon is not SVG: $(file -b "$svg")"
+
+# The desktop entry starts the installed program and names the installed icons.
+exec_line=$(desktop_key "$desktop" Exec)
+program=${exec_line%% *}
+[ -n "$program" ] && [ -x "$usr/bin/$program" ] || fail "Exec=$exec_line is not a program in bin/"
+icon=$(desktop_key "$desktop" Icon)
+[ "$icon" = "$app_id" ] || fail "Icon=$icon, the application id is $app_id"
+for size_dir in 32x32 scalable; do
+  ls "$usr/share/icons/hicolor/$size_dir/apps/$icon".* >/dev/null 2>&1 \
+    || fail "Icon=$icon has no icon in hicolor/$size_dir/apps"
+done
+
+# The AppStream metadata: its id and launchable are the installed file names.
+id=$(xml_text "$metainfo" id)
+[ "$id.metainfo.xml" = "$(basename "$metainfo")" ] || fail "metainfo id $id does not match its file name"
+launchable=$(xml_text "$metainfo" launchable)
+[ -n "$launchable" ] && [ -f "$usr/share/applications/$launchable" ] \
+  || fail "launchable '$launchable' is not an installed desktop entry"
+release=$(sed -n 's:.*<release[^>]* version="\([^"]*\)".*:\1:p' "$metainfo" | head -n 1)
+[ "$release" = "$version" ] || fail "the newest release in the metainfo is '$release', the version is $version"
+# validate-tree also checks that the launchable and the icons are found in the tree.
+if ! appstreamcli validate-tree --no-net "$destdir" >"$scratch/tree.log" 2>&1; then
+  cat "$scratch/tree.log"
+  fail "appstreamcli validate-tree rejects the installed tree"
+fi
+
+# The Debian documents: DEP-5 copyright naming both licences, a changelog for this version.
+head -n 1 "$doc/copyright" | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  || fail "copyright is not in the machine-readable format"
+grep -q '^License: GPL-3.0-or-later$' "$doc/copyright" || fail "copyright does not name the program's GPL-3.0-or-later"
+grep -q '^Files: .*svg-standard' "$doc/copyright" && grep -q '^License: GPL-2.0-or-later$' "$doc/copyright" \
+  || fail "copyright does not cover the card artwork (GPL-2.0-or-later)"
+for gz in "$doc/changelog.gz" "$usr/share/man/man6/quellary.6.gz"; do
+  gzip -t "$gz" 2>/dev/null || fail "${gz#"$destdir"} is not gzip"
+done
+first=$(gzip -dc "$doc/changelog.gz" 2>/dev/null | head -n 1)
+[[ "$first" == "quellary ($version) "* ]] || fail "changelog starts '$first', not with version $version"
+
+# Another prefix lands under that prefix.
+install_to opt-root /opt/quellary
+[ -x "$destdir/opt/quellary/bin/quellary" ] || fail "--prefix /opt/quellary did not install bin/quellary there"
+outside=$(find "$destdir" -mindepth 1 -maxdepth 1 ! -name opt)
+[ -z "$outside" ] || fail "installed outside the prefix /opt/quellary: $outside"
+
+[ "$failures" -eq 0 ] && echo "install checks passed"
+exit $((failures > 0))
