@@ -73,7 +73,7 @@ rm -rf "$home"
 
 # --- a 2x screen: twice the size in device pixels --------------------------------------
 QT_SCALE_FACTOR=2 start "$program"
-box=$(wait_for_window '[ "$WIDTH" -ne 1090 ]') || fail "2x: no welcome box"
+box=$(wait_for_window '[ "$WIDTH" -ne 1090 ]') || { fail "2x: no welcome box"; cat "$err"; }
 press "$box" Return
 main=$(wait_for_window '[ "$WIDTH" -eq 1090 ]') || fail "2x: the window is not 1090 pixels wide"
 sleep 0.3
