@@ -4,8 +4,8 @@
 // their threads' counters in /proc. Nothing is asked of the programs themselves.
 //
 //   quellary_bench_probe run [options] QUELLARY BASELINE
-//       alternates full runs of the two (start-up, memory, idle, countdown, reveal) and
-//       prints each run as a TSV line and the medians as Markdown tables;
+//       alternates full runs of the two (start-up, memory, idle, countdown, reveal), then
+//       starts alone, and prints each run as a TSV line and the medians as Markdown tables;
 //   quellary_bench_probe profile --stage box|main|reveal -- COMMAND...
 //       drives one start of COMMAND (e.g. the program under valgrind) to the welcome box
 //       drawn, or on to the main window drawn, or on through a press of Space to the reveal
@@ -387,6 +387,7 @@ struct Program {
 struct Options {
     int runs = 20;
     int idle_runs = 3;
+    int startup_runs = 40;  // more starts alone, for the noisiest figures
     double idle_ms = 10000;
     double settle_ms = 1000;
     std::string tsv = "runs.tsv";
@@ -397,6 +398,7 @@ struct Run {
     std::string program;
     int index = 0;
     bool ok = false;
+    bool full = true;  // false: a start-up alone, ended once the main window is drawn
     std::string failure;
     double box_map = -1, box_paint = -1, box_cpu_ms = -1;
     double main_map = -1, main_paint = -1;  // from the dismissal
@@ -418,6 +420,7 @@ Run runOnce(XWatch &x, const Program &program, int index, bool idle, const Optio
     r.program = program.name;
     r.index = index;
     r.idle = idle;
+    r.full = full;
     x.forget();
     const double started = now_ms();
     const pid_t pid = spawn(program.command, options.log);
@@ -441,12 +444,14 @@ Run runOnce(XWatch &x, const Program &program, int index, bool idle, const Optio
     // Dismissed with Return; the main window follows.
     x.focus(box);
     x.tap(false);
-    const double dismissed = now_ms();
+    double dismissed = now_ms();
+    // Timed from the press that worked; the ones before it are counted.
     while (!x.pumpUntil([&] { return x.mapped(1).has_value(); }, now_ms() + 1000)) {
         if (++r.retries > 5)
             return fail("the box is not dismissed by Return");
         x.focus(box);
         x.tap(false);
+        dismissed = now_ms();
     }
     const xcb_window_t main = *x.mapped(1);
     r.main_map = x.window(main).mapped - dismissed;
@@ -541,7 +546,7 @@ void writeTsv(std::FILE *out, const Run &r, bool header)
     if (header) {
         std::fprintf(out, "program\trun\tok\tfailure\tbox_map_ms\tbox_paint_ms\tbox_cpu_ms\t"
                           "main_map_ms\tmain_paint_ms\tretries\twidth\theight\trss_kb\tpss_kb\t"
-                          "threads\treveal_ms\t%s\t%s\t%s\t%s\t%s\n",
+                          "threads\treveal_ms\t%s\t%s\t%s\t%s\t%s\tfull\n",
                      usageHeader("press").c_str(), usageHeader("countdown").c_str(),
                      usageHeader("expiry").c_str(), usageHeader("waiting").c_str(),
                      usageHeader("revealed").c_str());
@@ -551,9 +556,9 @@ void writeTsv(std::FILE *out, const Run &r, bool header)
                  r.box_paint, r.box_cpu_ms, r.main_map, r.main_paint, r.retries, r.width, r.height,
                  r.rss_kb, r.pss_kb, r.threads, r.reveal);
     const Usage none;
-    std::fprintf(out, "%s\t%s\t%s\t%s\t%s\n", usageColumns(r.press).c_str(), usageColumns(r.countdown).c_str(),
+    std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%d\n", usageColumns(r.press).c_str(), usageColumns(r.countdown).c_str(),
                  usageColumns(r.expiry).c_str(), usageColumns(r.idle ? r.waiting : none).c_str(),
-                 usageColumns(r.idle ? r.revealed : none).c_str());
+                 usageColumns(r.idle ? r.revealed : none).c_str(), r.full);
     std::fflush(out);
 }
 
@@ -568,14 +573,40 @@ double median(std::vector<double> v)
 
 using Metric = std::function<double(const Run &)>;
 
+// Which runs a figure comes from.
+enum class Scope { Full, Idle, Starts };
+
+bool inScope(const Run &r, Scope scope)
+{
+    return r.ok && (scope == Scope::Starts || (r.full && (scope == Scope::Full || r.idle)));
+}
+
 std::vector<double> values(const std::vector<Run> &runs, const std::string &program, const Metric &metric,
-                           bool idle_only = false)
+                           Scope scope = Scope::Full)
 {
     std::vector<double> v;
     for (const Run &r : runs)
-        if (r.ok && r.program == program && (!idle_only || r.idle))
+        if (r.program == program && inScope(r, scope))
             v.push_back(metric(r));
     return v;
+}
+
+// The median of the ratios of the runs made one right after the other: less sensitive to a
+// machine whose speed drifts than the ratio of the medians.
+double pairedRatio(const std::vector<Run> &runs, const std::string &a, const std::string &b, const Metric &metric,
+                   Scope scope)
+{
+    std::map<std::pair<bool, int>, double> first;
+    std::vector<double> ratios;
+    for (const Run &r : runs)
+        if (r.program == a && inScope(r, scope))
+            first[{r.full, r.index}] = metric(r);
+    for (const Run &r : runs) {
+        auto found = first.find({r.full, r.index});
+        if (r.program == b && inScope(r, scope) && found != first.end() && metric(r) > 0)
+            ratios.push_back(found->second / metric(r));
+    }
+    return median(ratios);
 }
 
 std::string number(double v, int decimals)
@@ -597,9 +628,9 @@ std::string ratio(double a, double b)
 }
 
 void row(const std::vector<Run> &runs, const std::string &a, const std::string &b, const char *label,
-         const Metric &metric, int decimals, bool idle_only = false)
+         const Metric &metric, int decimals, Scope scope = Scope::Full)
 {
-    const auto va = values(runs, a, metric, idle_only), vb = values(runs, b, metric, idle_only);
+    const auto va = values(runs, a, metric, scope), vb = values(runs, b, metric, scope);
     const auto range = [&](const std::vector<double> &v) {
         if (v.empty())
             return std::string("n/a");
@@ -607,26 +638,30 @@ void row(const std::vector<Run> &runs, const std::string &a, const std::string &
                number(*std::max_element(v.begin(), v.end()), decimals);
     };
     const double ma = median(va), mb = median(vb);
-    std::printf("| %s | %s | %s | %s | %s | %s |\n", label, number(ma, decimals).c_str(), range(va).c_str(),
+    std::printf("| %s | %s | %s | %s | %s | %s |", label, number(ma, decimals).c_str(), range(va).c_str(),
                 number(mb, decimals).c_str(), range(vb).c_str(), ratio(ma, mb).c_str());
+    if (scope == Scope::Starts) {
+        const double paired = pairedRatio(runs, a, b, metric, scope);
+        std::printf(" %s |", std::isnan(paired) ? "n/a" : (number(paired, 3) + "x").c_str());
+    }
+    std::printf("\n");
 }
 
-void tableHead(const char *title, const std::string &a, const std::string &b, std::size_t na, std::size_t nb)
+void tableHead(const char *title, const std::string &a, const std::string &b, bool paired = false)
 {
-    std::printf("\n### %s\n\n| measure | %s median | %s range | %s median | %s range | ratio |\n"
-                "| --- | ---: | ---: | ---: | ---: | ---: |\n",
-                title, a.c_str(), a.c_str(), b.c_str(), b.c_str());
-    (void)na;
-    (void)nb;
+    std::printf("\n### %s\n\n| measure | %s median | %s range | %s median | %s range | ratio of medians |%s\n"
+                "| --- | ---: | ---: | ---: | ---: | ---: |%s\n",
+                title, a.c_str(), a.c_str(), b.c_str(), b.c_str(), paired ? " median of paired ratios |" : "",
+                paired ? " ---: |" : "");
 }
 
 std::string threadsSeen(const std::vector<Run> &runs, const std::string &program,
-                        const std::function<const Usage &(const Run &)> &phase, bool idle_only)
+                        const std::function<const Usage &(const Run &)> &phase, Scope scope)
 {
     // The distinct per-thread patterns, with how many runs showed each.
     std::map<std::string, int> seen;
     for (const Run &r : runs)
-        if (r.ok && r.program == program && (!idle_only || r.idle))
+        if (r.program == program && inScope(r, scope))
             ++seen[phase(r).by_thread];
     std::string out;
     for (const auto &[pattern, n] : seen)
@@ -636,26 +671,34 @@ std::string threadsSeen(const std::vector<Run> &runs, const std::string &program
 
 void summarise(const std::vector<Run> &runs, const std::string &a, const std::string &b, const Options &options)
 {
-    const auto count = [&](const std::string &p, bool idle_only) {
-        return values(runs, p, [](const Run &) { return 0.0; }, idle_only).size();
+    const auto count = [&](const std::string &p, Scope scope) {
+        return values(runs, p, [](const Run &) { return 0.0; }, scope).size();
     };
-    const std::size_t na = count(a, false), nb = count(b, false);
-    const std::size_t ia = count(a, true), ib = count(b, true);
-    std::printf("Runs completed: %s %zu, %s %zu (alternated, warm-up runs not counted); idle phases in "
-                "%zu and %zu of them. Ratio = %s median / %s median.\n",
-                a.c_str(), na, b.c_str(), nb, ia, ib, a.c_str(), b.c_str());
+    std::printf("Full runs completed: %s %zu, %s %zu, alternated A B, B A, ..., after one warm-up run each; "
+                "idle phases in %zu and %zu of them. Start-up figures also include %zu and %zu further "
+                "starts alone (%zu and %zu in all). Ratio = %s / %s; a paired ratio compares the two runs "
+                "made one after the other.\n",
+                a.c_str(), count(a, Scope::Full), b.c_str(), count(b, Scope::Full), count(a, Scope::Idle),
+                count(b, Scope::Idle), count(a, Scope::Starts) - count(a, Scope::Full),
+                count(b, Scope::Starts) - count(b, Scope::Full), count(a, Scope::Starts), count(b, Scope::Starts),
+                a.c_str(), b.c_str());
     for (const Run &r : runs)
         if (!r.ok)
             std::printf("Failed run: %s #%d: %s\n", r.program.c_str(), r.index, r.failure.c_str());
 
-    tableHead("Start-up (ms; X events seen by the probe)", a, b, na, nb);
-    row(runs, a, b, "start → welcome box mapped", [](const Run &r) { return r.box_map; }, 1);
-    row(runs, a, b, "start → welcome box first drawn", [](const Run &r) { return r.box_paint; }, 1);
-    row(runs, a, b, "CPU used until the box is drawn, all threads (schedstat)", [](const Run &r) { return r.box_cpu_ms; }, 1);
-    row(runs, a, b, "Return on the box → main window mapped", [](const Run &r) { return r.main_map; }, 2);
-    row(runs, a, b, "Return on the box → main window first drawn", [](const Run &r) { return r.main_paint; }, 2);
+    tableHead("Start-up (ms; X events seen by the probe)", a, b, true);
+    const Scope starts = Scope::Starts;
+    row(runs, a, b, "start → welcome box mapped", [](const Run &r) { return r.box_map; }, 1, starts);
+    row(runs, a, b, "start → welcome box first drawn", [](const Run &r) { return r.box_paint; }, 1, starts);
+    row(runs, a, b, "CPU used until the box is drawn, all threads (schedstat)",
+        [](const Run &r) { return r.box_cpu_ms; }, 1, starts);
+    row(runs, a, b, "Return presses needed to dismiss the box, beyond the first",
+        [](const Run &r) { return double(r.retries); }, 0, starts);
+    row(runs, a, b, "Return on the box → main window mapped", [](const Run &r) { return r.main_map; }, 2, starts);
+    row(runs, a, b, "Return on the box → main window first drawn", [](const Run &r) { return r.main_paint; }, 2,
+        starts);
 
-    tableHead("Memory with the main window up and drawn (kB)", a, b, na, nb);
+    tableHead("Memory with the main window up and drawn (kB)", a, b);
     row(runs, a, b, "VmRSS", [](const Run &r) { return double(r.rss_kb); }, 0);
     row(runs, a, b, "Pss (smaps_rollup)", [](const Run &r) { return double(r.pss_kb); }, 0);
     row(runs, a, b, "threads", [](const Run &r) { return double(r.threads); }, 0);
@@ -663,17 +706,17 @@ void summarise(const std::vector<Run> &runs, const std::string &a, const std::st
     char title[160];
     std::snprintf(title, sizeof title, "Idle: %.0f s waiting and %.0f s revealed, nothing happening", options.idle_ms / 1e3,
                   options.idle_ms / 1e3);
-    tableHead(title, a, b, ia, ib);
-    row(runs, a, b, "waiting: CPU ticks (utime+stime)", [](const Run &r) { return double(r.waiting.ticks); }, 0, true);
-    row(runs, a, b, "waiting: CPU µs (schedstat)", [](const Run &r) { return r.waiting.cpu_us; }, 0, true);
-    row(runs, a, b, "waiting: wake-ups, all threads", [](const Run &r) { return double(r.waiting.wakeups); }, 0, true);
-    row(runs, a, b, "waiting: draws on screen", [](const Run &r) { return double(r.waiting.damages); }, 0, true);
-    row(runs, a, b, "revealed: CPU ticks (utime+stime)", [](const Run &r) { return double(r.revealed.ticks); }, 0, true);
-    row(runs, a, b, "revealed: CPU µs (schedstat)", [](const Run &r) { return r.revealed.cpu_us; }, 0, true);
-    row(runs, a, b, "revealed: wake-ups, all threads", [](const Run &r) { return double(r.revealed.wakeups); }, 0, true);
-    row(runs, a, b, "revealed: draws on screen", [](const Run &r) { return double(r.revealed.damages); }, 0, true);
+    tableHead(title, a, b);
+    row(runs, a, b, "waiting: CPU ticks (utime+stime)", [](const Run &r) { return double(r.waiting.ticks); }, 0, Scope::Idle);
+    row(runs, a, b, "waiting: CPU µs (schedstat)", [](const Run &r) { return r.waiting.cpu_us; }, 0, Scope::Idle);
+    row(runs, a, b, "waiting: wake-ups, all threads", [](const Run &r) { return double(r.waiting.wakeups); }, 0, Scope::Idle);
+    row(runs, a, b, "waiting: draws on screen", [](const Run &r) { return double(r.waiting.damages); }, 0, Scope::Idle);
+    row(runs, a, b, "revealed: CPU ticks (utime+stime)", [](const Run &r) { return double(r.revealed.ticks); }, 0, Scope::Idle);
+    row(runs, a, b, "revealed: CPU µs (schedstat)", [](const Run &r) { return r.revealed.cpu_us; }, 0, Scope::Idle);
+    row(runs, a, b, "revealed: wake-ups, all threads", [](const Run &r) { return double(r.revealed.wakeups); }, 0, Scope::Idle);
+    row(runs, a, b, "revealed: draws on screen", [](const Run &r) { return double(r.revealed.damages); }, 0, Scope::Idle);
 
-    tableHead("The countdown (every run): wake-ups, all threads, and CPU", a, b, na, nb);
+    tableHead("The countdown (every run): wake-ups, all threads, and CPU", a, b);
     row(runs, a, b, "press handled (0 – 300 ms)", [](const Run &r) { return double(r.press.wakeups); }, 0);
     row(runs, a, b, "counting (300 – 4700 ms): wake-ups", [](const Run &r) { return double(r.countdown.wakeups); }, 0);
     row(runs, a, b, "counting (300 – 4700 ms): CPU µs", [](const Run &r) { return r.countdown.cpu_us; }, 0);
@@ -681,6 +724,8 @@ void summarise(const std::vector<Run> &runs, const std::string &a, const std::st
     row(runs, a, b, "expiry and reveal (4700 ms – reveal + 300 ms): wake-ups",
         [](const Run &r) { return double(r.expiry.wakeups); }, 0);
     row(runs, a, b, "… of them the main thread", [](const Run &r) { return double(r.expiry.main_wakeups); }, 0);
+    row(runs, a, b, "the whole countdown (300 ms – reveal + 300 ms): wake-ups",
+        [](const Run &r) { return double(r.countdown.wakeups + r.expiry.wakeups); }, 0);
     row(runs, a, b, "expiry and reveal: CPU µs", [](const Run &r) { return r.expiry.cpu_us; }, 0);
 
     std::printf("\nWhich threads woke (pattern ×runs):\n\n");
@@ -692,12 +737,14 @@ void summarise(const std::vector<Run> &runs, const std::string &a, const std::st
         {"revealed", [](const Run &r) -> const Usage & { return r.revealed; }},
     };
     for (const auto &[phase, get] : phases) {
-        const bool idle_only = std::strcmp(phase, "waiting") == 0 || std::strcmp(phase, "revealed") == 0;
-        std::printf("- %s: %s: %s; %s: %s\n", phase, a.c_str(), threadsSeen(runs, a, get, idle_only).c_str(),
-                    b.c_str(), threadsSeen(runs, b, get, idle_only).c_str());
+        const Scope scope = std::strcmp(phase, "waiting") == 0 || std::strcmp(phase, "revealed") == 0
+                                ? Scope::Idle
+                                : Scope::Full;
+        std::printf("- %s: %s: %s; %s: %s\n", phase, a.c_str(), threadsSeen(runs, a, get, scope).c_str(),
+                    b.c_str(), threadsSeen(runs, b, get, scope).c_str());
     }
 
-    tableHead("The reveal: press (Space released) → first drawing of the reveal (ms)", a, b, na, nb);
+    tableHead("The reveal: press (Space released) → first drawing of the reveal (ms)", a, b);
     row(runs, a, b, "press → reveal drawn", [](const Run &r) { return r.reveal; }, 2);
     row(runs, a, b, "… after 5000 ms", [](const Run &r) { return r.reveal - countdown_ms; }, 2);
     for (const std::string &p : {a, b}) {
@@ -725,6 +772,8 @@ int runCommand(int argc, char **argv)
             options.runs = std::stoi(next());
         else if (arg == "--idle-runs")
             options.idle_runs = std::stoi(next());
+        else if (arg == "--startup-runs")
+            options.startup_runs = std::stoi(next());
         else if (arg == "--idle-seconds")
             options.idle_ms = std::stod(next()) * 1e3;
         else if (arg == "--tsv")
@@ -736,7 +785,7 @@ int runCommand(int argc, char **argv)
     }
     if (programs.size() != 2)
         die("usage: quellary_bench_probe run [--runs N] [--idle-runs N] [--idle-seconds S] [--tsv FILE] "
-            "[--log FILE] QUELLARY BASELINE");
+            "[--startup-runs N] [--log FILE] QUELLARY BASELINE");
 
     XWatch x;
     x.open();
@@ -772,6 +821,15 @@ int runCommand(int argc, char **argv)
             std::fprintf(stderr, "%-8s #%2d %s box %.1f ms, main %.2f ms, rss %lld kB, reveal %.2f ms%s\n",
                          r.program.c_str(), i, r.ok ? "ok" : r.failure.c_str(), r.box_map, r.main_map, r.rss_kb,
                          r.reveal, r.idle ? " (+idle)" : "");
+        }
+    }
+    for (int i = 0; i < options.startup_runs; ++i) {
+        const Program *order[2] = {&quellary, &baseline};
+        if (i % 2)
+            std::swap(order[0], order[1]);
+        for (const Program *p : order) {
+            runs.push_back(runOnce(x, *p, i, false, options, false));
+            writeTsv(tsv, runs.back(), false);
         }
     }
     std::fclose(tsv);
