@@ -114,7 +114,10 @@ QObject *FormWindow::createControl(const ControlDescription &control)
             QFont font(toQString(control.font->family), control.font->points, control.font->weight);
             widget->setFont(font);
         }
-        widget->setHidden(!control.visible);
+        // Only hide: children show with the form, and showing one now would size it to
+        // its contents, work that placeControls() undoes.
+        if (!control.visible)
+            widget->hide();
         created = widget;
     }
     created->setObjectName(toQString(control.name));
