@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The desktop entry's StartupWMClass must be the class the real windows carry in WM_CLASS,
-# or docks and task bars cannot tie the windows to the entry. Run under xvfb-run.
+# or docks and task bars cannot tie the windows to the entry. Run on an X server (with_x_server.sh).
 set -u
 program=$1
 desktop=$2

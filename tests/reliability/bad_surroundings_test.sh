@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The built program among bad surroundings: its X server killed under it, SIGTERM and
 # SIGINT in every phase, and an environment with no HOME, no XDG_RUNTIME_DIR and the C
-# locale. Run under xvfb-run; the server-killing case starts a server of its own.
+# locale. Run on an X server (with_x_server.sh); the server-killing case starts a server of its own.
 set -u
 set -m  # background jobs keep SIGINT, as a program started from a terminal does
 program=$1

@@ -4,8 +4,16 @@ export QT_QPA_PLATFORM=xcb
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The visible top-level windows called Quellary, one id a line.
-visible_windows() { xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null; }
+# The visible top-level windows called Quellary, one id a line: only those of the program
+# last started, once there is one, so that the windows of one that has just ended (which
+# the server may not have destroyed yet) are never taken for its.
+visible_windows() {
+  if [ -n "${pid:-}" ]; then
+    xdotool search --all --onlyvisible --pid "$pid" --name '^Quellary$' 2>/dev/null
+  else
+    xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null
+  fi
+}
 geometry() { xdotool getwindowgeometry --shell "$1"; }
 
 # Waits up to $WAIT_SECONDS (5) for a visible Quellary window whose geometry ($X $Y
@@ -39,16 +47,18 @@ start() {
   pid=$!
 }
 
-# Dismisses the welcome box with the given key and prints the main window's id. A slow
-# program may map the box before it takes keys, so the key is pressed again if need be.
+# Dismisses the welcome box with key $1 (Return) and prints the main window's id; $2 tells
+# the main window by its geometry (545 pixels wide) and any other window is the box. A
+# slow program may map the box before it takes keys, so the key is pressed again if need be.
 past_welcome() {
-  local box
-  box=$(wait_for_window '[ "$WIDTH" -ne 545 ]') || return 1
+  local key=${1:-Return} main=${2:-'[ "$WIDTH" -eq 545 ]'} box again
+  box=$(wait_for_window "! { $main; }") || return 1
   for _ in 1 2 3; do
-    press "$box" "${1:-Return}"
-    WAIT_SECONDS=$(( ${WAIT_SECONDS:-5} / 2 + 1 )) wait_for_window '[ "$WIDTH" -eq 545 ]' && return 0
+    press "$box" "$key"
+    WAIT_SECONDS=$(( ${WAIT_SECONDS:-5} / 2 + 1 )) wait_for_window "$main" && return 0
+    again=$(WAIT_SECONDS=1 wait_for_window "! { $main; }") && box=$again
   done
-  return 1
+  wait_for_window "$main"
 }
 
 # Opens Help, About over the main window $1 and prints the box's id. The menu may take a

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the real program in a real X window: the welcome box, the window, a whole trick
 # by keyboard, Exit during a countdown, the run-time error path, a larger desktop font and
-# a 2x screen. Run under xvfb-run. Screenshots go to $SHOTS for a person to look at.
+# a 2x screen. Run on an X server (with_x_server.sh). Screenshots go to $SHOTS for a person to look at.
 set -u
 program=$1
 probe=$2
@@ -14,8 +14,7 @@ start "$program"
 box=$(wait_for_window '[ "$WIDTH" -lt 545 ] || [ "$WIDTH" -gt 545 ]') || fail "no welcome box"
 import -window root "$SHOTS/welcome.png"
 [ "$(visible_windows | wc -l)" -eq 1 ] || fail "the window is up before the welcome box is dismissed"
-press "$box" Return
-main=$(wait_for_window '[ "$WIDTH" -eq 545 ]') || fail "no 545 pixel wide main window after the welcome box"
+main=$(past_welcome) || fail "no 545 pixel wide main window after the welcome box"
 eval "$(geometry "$main")"
 menu=$((HEIGHT - 355))
 [ "$menu" -gt 10 ] && [ "$menu" -lt 40 ] || fail "client area is not 355 pixels high below the menu bar (window $WIDTH x $HEIGHT)"
@@ -61,9 +60,7 @@ home=$(mktemp -d)
 mkdir -p "$home/.config/gtk-3.0"
 printf '[Settings]\ngtk-font-name = DejaVu Sans 11\n' >"$home/.config/gtk-3.0/settings.ini"
 HOME=$home QT_QPA_PLATFORMTHEME=gtk3 start "$program"
-box=$(wait_for_window '[ "$WIDTH" -lt 400 ]') || fail "gtk3: no welcome box"
-press "$box" Return
-main=$(wait_for_window '[ "$WIDTH" -gt 545 ]') || fail "gtk3: the window did not grow for an 11-point font"
+main=$(past_welcome Return '[ "$WIDTH" -gt 545 ]') || fail "gtk3: the window did not grow for an 11-point font"
 eval "$(geometry "$main")"
 echo "at an 11-point font the window is $WIDTH x $HEIGHT"
 sleep 0.3
@@ -73,9 +70,7 @@ rm -rf "$home"
 
 # --- a 2x screen: twice the size in device pixels --------------------------------------
 QT_SCALE_FACTOR=2 start "$program"
-box=$(wait_for_window '[ "$WIDTH" -ne 1090 ]') || { fail "2x: no welcome box"; cat "$err"; }
-press "$box" Return
-main=$(wait_for_window '[ "$WIDTH" -eq 1090 ]') || fail "2x: the window is not 1090 pixels wide"
+main=$(past_welcome Return '[ "$WIDTH" -eq 1090 ]') || { fail "2x: no 1090 pixel wide window after the welcome box"; cat "$err"; }
 sleep 0.3
 import -window root "$SHOTS/scale-2x.png"
 kill "$pid"; wait "$pid" 2>/dev/null
