@@ -30,7 +30,7 @@ class FormWindow final : public QMainWindow, public FormServices {
 
 public:
     FormWindow(const WindowDescription &description, EventTable events,
-               std::unique_ptr<Countdown> countdown = std::make_unique<PreciseCountdown>());
+               std::unique_ptr<Countdown> countdown = makePreciseCountdown());
     ~FormWindow() override;
 
     // Raises Form_Load, then shows the window unless the program ended meanwhile.
