@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -106,6 +107,12 @@ QObject *FormWindow::createControl(const ControlDescription &control)
     case ControlKind::Timer:
         timer_ = new TimerControl(std::move(countdown_), client_);
         connect(timer_, &TimerControl::timer, this, [this, name = control.name] { raise(name, Event::Timer); });
+        // A countdown leaves the form with time to spare: decoding the pictures it does not
+        // show yet then spares the moment they appear (the reveal) that work. A zero-time
+        // timer lets the press be handled and drawn first.
+        connect(timer_, &TimerControl::started, this, [this] {
+            QTimer::singleShot(0, this, &FormWindow::decodeHiddenPictures);
+        });
         created = timer_;
         break;
     }
@@ -220,6 +227,16 @@ void FormWindow::raise(std::string_view control, Event event)
             procedure.procedure(*this);
             return;
         }
+    }
+}
+
+void FormWindow::decodeHiddenPictures()
+{
+    if (ended_)
+        return;
+    for (PictureBox *picture : client_->findChildren<PictureBox *>()) {
+        if (picture->isHidden() && !picture->decoded())
+            picture->shownPicture();
     }
 }
 

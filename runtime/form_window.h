@@ -65,6 +65,7 @@ private:
     void placeControls(const WindowDescription &description);
     void setTabOrder(const WindowDescription &description);
     void raise(std::string_view control, Event event);
+    void decodeHiddenPictures();
     // Stops all further events; false if the program had already ended.
     bool halt(int status);
 

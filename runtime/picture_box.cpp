@@ -14,14 +14,21 @@ const QImage &PictureBox::shownPicture() const
 {
     if (base_.isNull())
         base_.load(resource_ + QStringLiteral(".bmp"));
-    if (base_.isNull())
-        return base_;
-    const qreal deviceWidth = width() * devicePixelRatioF();
-    if (deviceWidth <= base_.width())
+    if (base_.isNull() || !wantsDoubled())
         return base_;
     if (doubled_.isNull())
         doubled_.load(resource_ + QStringLiteral("@2x.bmp"));
     return doubled_.isNull() ? base_ : doubled_;
+}
+
+bool PictureBox::decoded() const
+{
+    return !base_.isNull() && (!wantsDoubled() || !doubled_.isNull());
+}
+
+bool PictureBox::wantsDoubled() const
+{
+    return width() * devicePixelRatioF() > base_.width();
 }
 
 void PictureBox::paintEvent(QPaintEvent *)

@@ -31,9 +31,10 @@ void TimerControl::stop()
 
 void TimerControl::rearm()
 {
-    if (enabled_ && interval_ > 0)
+    if (enabled_ && interval_ > 0) {
         countdown_->start(interval_);
-    else
+        emit started();
+    } else
         countdown_->stop();
 }
 

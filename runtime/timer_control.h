@@ -29,6 +29,8 @@ public:
 
 signals:
     void timer();
+    // The interval has begun (again).
+    void started();
 
 private:
     void rearm();

@@ -1,5 +1,6 @@
 #include "form_fixture.h"
 #include "message_boxes.h"
+#include "picture_box.h"
 
 #include <QElapsedTimer>
 
@@ -79,6 +80,21 @@ TEST_F(FormCycle, ASecondPressStartsTheCountdownAfreshAndTheRevealComesOnce)
     EXPECT_EQ(message(), done);
     clock->advance(60000);
     EXPECT_EQ(ticks, 1);
+}
+
+TEST_F(FormCycle, TheSecondSpreadIsDecodedDuringTheCountdownNotAtStartUp)
+{
+    showForm();
+    auto *first = control<runtime::PictureBox>("imgcard1");
+    auto *second = control<runtime::PictureBox>("imgcard2");
+    QTest::qWait(20);
+    EXPECT_TRUE(first->decoded());
+    EXPECT_FALSE(second->decoded()) << "the hidden spread was decoded at start-up";
+
+    click("cmdcalculate");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return second->decoded(); }, 1000));
+    EXPECT_EQ(clock->remaining(), 5000) << "decoded only at the reveal";
+    EXPECT_FALSE(shown("imgcard2"));
 }
 
 TEST_F(FormCycle, ExitDuringTheCountdownEndsAtOnceWithoutAReveal)
