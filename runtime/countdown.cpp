@@ -56,8 +56,8 @@ void TimerfdCountdown::arm(long long ns)
     // Setting the time also clears expiries not yet read, so neither a restart nor a stop
     // lets an old tick through.
     const timespec every{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-    const itimerspec spec{.it_interval = every, .it_value = every};
-    timerfd_settime(fd_, 0, &spec, nullptr);
+    const itimerspec timing{.it_interval = every, .it_value = every};
+    timerfd_settime(fd_, 0, &timing, nullptr);
 }
 
 void TimerfdCountdown::expired()
