@@ -4,16 +4,10 @@ export QT_QPA_PLATFORM=xcb
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The visible top-level windows called Quellary, one id a line: only those of the program
-# last started, once there is one, so that the windows of one that has just ended (which
-# the server may not have destroyed yet) are never taken for its.
-visible_windows() {
-  if [ -n "${pid:-}" ]; then
-    xdotool search --all --onlyvisible --pid "$pid" --name '^Quellary$' 2>/dev/null
-  else
-    xdotool search --onlyvisible --name '^Quellary$' 2>/dev/null
-  fi
-}
+# The visible top-level windows called Quellary of the program last started ($pid), one
+# id a line. Windows of one that has just ended, which the server may not have destroyed
+# yet, are never taken for its.
+visible_windows() { xdotool search --all --onlyvisible --pid "$pid" --name '^Quellary$' 2>/dev/null; }
 geometry() { xdotool getwindowgeometry --shell "$1"; }
 
 # Waits up to $WAIT_SECONDS (5) for a visible Quellary window whose geometry ($X $Y
