@@ -1,6 +1,6 @@
-#include "form1_code.h"
-#include "form1_description.h"
-#include "start.h"
+#include "runtime/start.h"
+#include "ui/form1_code.h"
+#include "ui/form1_description.h"
 
 int main(int argc, char **argv)
 {

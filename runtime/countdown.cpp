@@ -1,4 +1,4 @@
-#include "countdown.h"
+#include "runtime/countdown.h"
 
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -24,7 +24,7 @@ std::unique_ptr<TimerfdCountdown> TimerfdCountdown::create()
 
 TimerfdCountdown::TimerfdCountdown(int fd) : fd_(fd), notifier_(fd, QSocketNotifier::Read)
 {
-    QObject::connect(&notifier_, &QSocketNotifier::activated, [this] { expired(); });
+    QObject::connect(&notifier_, &QSocketNotifier::activated, &notifier_, [this] { expired(); });
 }
 
 TimerfdCountdown::~TimerfdCountdown()
@@ -75,7 +75,7 @@ void TimerfdCountdown::expired()
 QtPreciseCountdown::QtPreciseCountdown()
 {
     timer_.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
         if (elapsed)
             elapsed();
     });

@@ -1,4 +1,6 @@
-#include "display_guard.h"
+#include "runtime/display_guard.h"
+
+#include "generated/version.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -11,40 +13,40 @@ namespace runtime {
 
 namespace {
 
-QtMessageHandler previous_handler = nullptr;
-bool display_open = false;
+QtMessageHandler previousHandler = nullptr;
+bool displayOpen = false;
 
-bool from_platform(const QMessageLogContext &context)
+bool fromPlatform(const QMessageLogContext &context)
 {
     return context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
 }
 
-void say(const char *line)
+void say(const std::string &line)
 {
-    std::fprintf(stderr, "%s\n", line);
+    std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
 }
 
-void report_display_trouble(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (!display_open) {
+    if (!displayOpen) {
         // Opening the display failed: Qt would abort next.
         if (type == QtFatalMsg) {
-            say(no_display_message);
-            std::_Exit(no_display_status);
+            say(noDisplayMessage());
+            std::_Exit(noDisplayStatus);
         }
-        if (from_platform(context))
+        if (fromPlatform(context))
             return;
     } else if (message.contains(QLatin1String("connection broke"))) {
         // Qt ends the program with status 1 right after saying so.
-        say(lost_display_message);
+        say(lostDisplayMessage());
         return;
     }
-    if (previous_handler)
-        previous_handler(type, context, message);
+    if (previousHandler)
+        previousHandler(type, context, message);
 }
 
-bool needs_display(const QString &platform)
+bool needsDisplay(const QString &platform)
 {
     return platform.isEmpty() || platform.startsWith(QLatin1String("xcb")) ||
            platform.startsWith(QLatin1String("wayland"));
@@ -52,28 +54,42 @@ bool needs_display(const QString &platform)
 
 } // namespace
 
-bool display_named()
+std::string noDisplayMessage()
 {
-    if (!needs_display(qEnvironmentVariable("QT_QPA_PLATFORM")))
+    return std::string(quellary::product_name) +
+           " needs a graphical display: start it from an X11 or Wayland desktop session "
+           "(DISPLAY or WAYLAND_DISPLAY must name a running display).";
+}
+
+std::string lostDisplayMessage()
+{
+    return std::string(quellary::product_name) +
+           " lost its graphical display (the display server closed the connection); start " +
+           quellary::product_name + " again on a running display.";
+}
+
+bool displayNamed()
+{
+    if (!needsDisplay(qEnvironmentVariable("QT_QPA_PLATFORM")))
         return true;
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 DisplayGuard::DisplayGuard()
 {
-    display_open = false;
-    previous_handler = qInstallMessageHandler(report_display_trouble);
+    displayOpen = false;
+    previousHandler = qInstallMessageHandler(reportDisplayTrouble);
 }
 
 DisplayGuard::~DisplayGuard()
 {
-    qInstallMessageHandler(previous_handler);
-    previous_handler = nullptr;
+    qInstallMessageHandler(previousHandler);
+    previousHandler = nullptr;
 }
 
 void DisplayGuard::started()
 {
-    display_open = true;
+    displayOpen = true;
 }
 
 } // namespace runtime

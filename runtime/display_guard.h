@@ -1,20 +1,18 @@
 #pragma once
 
+#include <string>
+
 namespace runtime {
 
 // Without a display Qt would abort with a core dump and a list of its platform plugins;
 // when the display goes away under it, it complains in its own words. Quellary says what
 // happened in one line of its own instead and ends with status 1.
-inline constexpr int no_display_status = 1;
-inline constexpr const char *no_display_message =
-    "Quellary needs a graphical display: start it from an X11 or Wayland desktop session "
-    "(DISPLAY or WAYLAND_DISPLAY must name a running display).";
-inline constexpr const char *lost_display_message =
-    "Quellary lost its graphical display (the display server closed the connection); "
-    "start Quellary again on a running display.";
+inline constexpr int noDisplayStatus = 1;
+std::string noDisplayMessage();
+std::string lostDisplayMessage();
 
 // False when the platform Qt will use needs a display and none is named.
-bool display_named();
+bool displayNamed();
 
 // While alive, the platform's messages about the display are replaced by Quellary's own
 // line: before started(), a failure to open the display ends the program with status 1.

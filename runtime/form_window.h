@@ -1,11 +1,10 @@
 #pragma once
 
-#include "countdown.h"
-#include "form_services.h"
-#include "window_description.h"
+#include "runtime/api/form_services.h"
+#include "runtime/api/window_description.h"
+#include "runtime/countdown.h"
 
 #include <QMainWindow>
-#include <QRect>
 
 #include <functional>
 #include <memory>
@@ -14,17 +13,8 @@ namespace runtime {
 
 class TimerControl;
 
-// The space a control leaves its caption when it is `box` large, and what the caption
-// needs in the control's own font.
-QSize captionRoom(const QWidget *control, const QSize &box);
-QSize captionSize(const QWidget *control, const QString &caption);
-// A box in twips as logical pixels, `scale` times the design density.
-QRect twipsToPixels(int left, int top, int width, int height, double scale);
-
-// A form built from its window description: one widget per control, each carrying the
-// control's name as its object name, placed at its twips position in the client area.
-// It dispatches the controls' events to the form's event procedures and carries out what
-// those procedures ask of the runtime.
+// A form built from its window description. It dispatches the controls' events to the
+// form's event procedures and carries out what those procedures ask of the runtime.
 class FormWindow final : public QMainWindow, public FormServices {
     Q_OBJECT
 
@@ -37,12 +27,10 @@ public:
     void load();
 
     bool ended() const { return ended_; }
-    int exitStatus() const { return exit_status_; }
+    int exitStatus() const { return exitStatus_; }
 
-    // How many times the design's 12 twips per pixel the form is drawn: 1 at the design
-    // density, more where the desktop's font needs larger boxes.
+    // How many times the design's 12 twips per pixel the form is drawn.
     double layoutScale() const { return scale_; }
-    QRect toPixels(int left, int top, int width, int height) const;
     QWidget *clientArea() const { return client_; }
 
     // Consulted before every property assignment; a status other than Ok is reported as the
@@ -59,13 +47,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenus(const WindowDescription &description);
-    QObject *createControl(const ControlDescription &control);
-    void chooseLayoutScale(const WindowDescription &description);
-    void placeControls(const WindowDescription &description);
-    void setTabOrder(const WindowDescription &description);
-    void raise(std::string_view control, Event event);
-    void decodeHiddenPictures();
+    // Runs the event procedure for the control's event, if the form has one.
+    void dispatch(std::string_view control, Event event);
+    void preloadHiddenPictures();
     // Stops all further events; false if the program had already ended.
     bool halt(int status);
 
@@ -73,10 +57,9 @@ private:
     AssignmentCheck check_;
     QWidget *client_ = nullptr;
     TimerControl *timer_ = nullptr;  // owned by client_
-    std::unique_ptr<Countdown> countdown_;
     double scale_ = 1.0;
     bool ended_ = false;
-    int exit_status_ = 0;
+    int exitStatus_ = 0;
 };
 
 } // namespace runtime

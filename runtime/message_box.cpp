@@ -1,13 +1,13 @@
-#include "message_box.h"
+#include "runtime/message_box.h"
 
-#include "version.h"
+#include "generated/version.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace runtime {
 
-void show_message_box(QWidget *parent, const QString &prompt)
+void showMessageBox(QWidget *parent, const QString &prompt)
 {
     // Not QMessageBox::information(): that one adds an icon.
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,

@@ -1,4 +1,4 @@
-#include "picture_box.h"
+#include "runtime/picture_box.h"
 
 #include <QPainter>
 

@@ -20,6 +20,8 @@ public:
 
     // The picture drawn at the current size and screen: the 1x or the 2x one.
     const QImage &shownPicture() const;
+    // Decodes that picture now, so that its first drawing need not.
+    void preload() const { shownPicture(); }
     // Whether that picture has been decoded yet.
     bool decoded() const;
 

@@ -1,8 +1,8 @@
-#include "start.h"
+#include "runtime/start.h"
 
-#include "display_guard.h"
-#include "form_window.h"
-#include "version.h"
+#include "generated/version.h"
+#include "runtime/display_guard.h"
+#include "runtime/form_window.h"
 
 #include <QApplication>
 
@@ -12,9 +12,9 @@ namespace runtime {
 
 int start(int argc, char **argv, const WindowDescription &form, EventTable events)
 {
-    if (!display_named()) {
-        std::fprintf(stderr, "%s\n", no_display_message);
-        return no_display_status;
+    if (!displayNamed()) {
+        std::fprintf(stderr, "%s\n", noDisplayMessage().c_str());
+        return noDisplayStatus;
     }
     DisplayGuard guard;
     QApplication application(argc, argv);

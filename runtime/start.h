@@ -1,7 +1,7 @@
 #pragma once
 
-#include "form_services.h"
-#include "window_description.h"
+#include "runtime/api/form_services.h"
+#include "runtime/api/window_description.h"
 
 namespace runtime {
 

@@ -1,4 +1,4 @@
-#include "timer_control.h"
+#include "runtime/timer_control.h"
 
 namespace runtime {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "countdown.h"
+#include "runtime/countdown.h"
 
 #include <QObject>
 
@@ -19,12 +19,8 @@ public:
     explicit TimerControl(std::unique_ptr<Countdown> countdown, QObject *parent = nullptr);
 
     void setEnabled(bool enabled);
-    bool enabled() const { return enabled_; }
     // Returns false for a negative interval, which a timer cannot take.
     bool setInterval(int ms);
-    int interval() const { return interval_; }
-    // Armed: enabled with a non-zero interval, so a tick will come.
-    bool armed() const { return countdown_->active(); }
     void stop();
 
 signals:

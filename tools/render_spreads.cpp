@@ -3,7 +3,7 @@
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
-#include "card_spreads.h"
+#include "trick/card_spreads.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "card_spreads.h"
+#include "trick/card_spreads.h"
 
 namespace trick {
 

@@ -1,4 +1,4 @@
-#include "trick.h"
+#include "trick/trick.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,7 @@
-#include "form1_code.h"
+#include "ui/form1_code.h"
 
-#include "texts.h"
-#include "trick.h"
+#include "trick/trick.h"
+#include "ui/texts.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "form_services.h"
+#include "runtime/api/form_services.h"
 
 // Form1's event procedures around the trick, and the table the runtime dispatches from.
 namespace ui {

@@ -1,6 +1,6 @@
-#include "form1_description.h"
+#include "ui/form1_description.h"
 
-#include "card_spreads.h"
+#include "trick/card_spreads.h"
 
 namespace ui {
 
@@ -8,9 +8,9 @@ using runtime::ControlKind;
 
 const runtime::WindowDescription &form1_description()
 {
-    // The message line's font. Arial resolves to its metric twin Liberation Sans on Linux;
-    // charset 161 asks for a font that covers Greek, which Liberation Sans does.
-    static constexpr runtime::FontDescription message_font{"Arial", 12, 400, 161};
+    // The message line's font: Arial, regular, for Greek as well as Latin text. Arial
+    // resolves to its metric twin Liberation Sans on Linux, which covers Greek.
+    static constexpr runtime::FontDescription message_font{"Arial", 12, 400};
 
     static const runtime::WindowDescription form1{
         .name = "Form1",

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window_description.h"
+#include "runtime/api/window_description.h"
 
 namespace ui {
 

@@ -1,6 +1,6 @@
-#include "texts.h"
+#include "ui/texts.h"
 
-#include "version.h"
+#include "generated/version.h"
 
 namespace ui::texts {
 

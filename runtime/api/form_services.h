@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls.h"
+#include "trick/controls.h"
 
 #include <span>
 #include <string_view>

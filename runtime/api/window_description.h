@@ -11,11 +11,12 @@ namespace runtime {
 
 enum class ControlKind { PushButton, Label, Image, Timer };
 
+// Qt picks a font for each character it draws, falling back where the family lacks one, so
+// a font has no character set to ask for.
 struct FontDescription {
     std::string_view family;
     int points;
-    int weight;   // 400 is regular
-    int charset;  // the script the font must cover; 161 is Greek
+    int weight;  // 400 is regular
 };
 
 struct ControlDescription {

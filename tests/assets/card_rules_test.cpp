@@ -1,6 +1,6 @@
 // The rules the two spreads must keep for the trick to work, checked on the lists the
 // pictures are drawn from.
-#include "card_spreads.h"
+#include "trick/card_spreads.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The card pictures as drawn into the build tree: their BMP headers, layout and colours.
-#include "card_spreads.h"
+#include "trick/card_spreads.h"
 
 #include <QFile>
 #include <QImage>

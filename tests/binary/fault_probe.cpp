@@ -1,8 +1,8 @@
 // Quellary with one control missing from its window, so that the trick's assignment to it
 // fails the way a broken window would: for testing the run-time error path end to end.
-#include "form1_code.h"
-#include "form1_description.h"
-#include "start.h"
+#include "runtime/start.h"
+#include "ui/form1_code.h"
+#include "ui/form1_description.h"
 
 #include <cstdio>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "trick_model.h"
+#include "tests/reliability/trick_model.h"
 
 #include <gtest/gtest.h>
 #include <rapidcheck.h>

@@ -1,5 +1,5 @@
-#include "form_fixture.h"
-#include "message_boxes.h"
+#include "tests/support/form_fixture.h"
+#include "tests/support/message_boxes.h"
 
 #include <functional>
 

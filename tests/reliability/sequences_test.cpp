@@ -1,9 +1,9 @@
-#include "event_generator.h"
-#include "form1_code.h"
-#include "form_fixture.h"
-#include "message_boxes.h"
-#include "recording_controls.h"
-#include "trick_model.h"
+#include "tests/reliability/event_generator.h"
+#include "tests/reliability/trick_model.h"
+#include "tests/support/form_fixture.h"
+#include "tests/support/message_boxes.h"
+#include "tests/trick/recording_controls.h"
+#include "ui/form1_code.h"
 
 #include <QAction>
 

@@ -1,4 +1,4 @@
-#include "trick_model.h"
+#include "tests/reliability/trick_model.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "countdown.h"
+#include "runtime/countdown.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

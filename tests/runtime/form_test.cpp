@@ -1,6 +1,6 @@
-#include "form_fixture.h"
-#include "message_boxes.h"
-#include "picture_box.h"
+#include "runtime/picture_box.h"
+#include "tests/support/form_fixture.h"
+#include "tests/support/message_boxes.h"
 
 #include <QElapsedTimer>
 

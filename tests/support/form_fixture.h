@@ -1,10 +1,10 @@
 #pragma once
 
-#include "form1_code.h"
-#include "form1_description.h"
-#include "form_window.h"
-#include "manual_countdown.h"
-#include "timer_control.h"
+#include "runtime/form_window.h"
+#include "runtime/timer_control.h"
+#include "tests/support/manual_countdown.h"
+#include "ui/form1_code.h"
+#include "ui/form1_description.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -34,7 +34,7 @@ protected:
         clock = countdown.get();
         form = std::make_unique<runtime::FormWindow>(description, ui::form1_events(), std::move(countdown));
         if (auto *timer = form->findChild<runtime::TimerControl *>("Timer1"))
-            QObject::connect(timer, &runtime::TimerControl::timer, [this] { ++ticks; });
+            QObject::connect(timer, &runtime::TimerControl::timer, form.get(), [this] { ++ticks; });
     }
 
     ~FormFixture() override

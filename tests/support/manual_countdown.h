@@ -1,6 +1,6 @@
 #pragma once
 
-#include "countdown.h"
+#include "runtime/countdown.h"
 
 // A countdown the test moves by hand: advance() lets time pass and fires each due tick.
 class ManualCountdown final : public runtime::Countdown {

@@ -1,4 +1,4 @@
-#include "message_boxes.h"
+#include "tests/support/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "recording_controls.h"
+#include "tests/trick/recording_controls.h"
 
 #include <deque>
 

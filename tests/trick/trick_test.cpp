@@ -1,5 +1,5 @@
-#include "recording_controls.h"
-#include "trick.h"
+#include "tests/trick/recording_controls.h"
+#include "trick/trick.h"
 
 #include <gtest/gtest.h>
 

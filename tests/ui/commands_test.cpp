@@ -1,8 +1,8 @@
-#include "form_fixture.h"
-#include "message_boxes.h"
-#include "texts.h"
-#include "version.h"
-#include "card_spreads.h"
+#include "generated/version.h"
+#include "tests/support/form_fixture.h"
+#include "tests/support/message_boxes.h"
+#include "trick/card_spreads.h"
+#include "ui/texts.h"
 
 #include <algorithm>
 

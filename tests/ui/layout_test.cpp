@@ -1,5 +1,5 @@
-#include "form_fixture.h"
-#include "picture_box.h"
+#include "runtime/picture_box.h"
+#include "tests/support/form_fixture.h"
 
 #include <QAction>
 #include <QApplication>
