@@ -41,7 +41,8 @@ reach() {
     welcome) wait_for_window '[ "$WIDTH" -ne 545 ]' >/dev/null ;;
     waiting) past_welcome >/dev/null ;;
     calculating) main=$(past_welcome) && press "$main" space ;;
-    revealed) main=$(past_welcome) && press "$main" space && sleep 5.3 ;;
+    revealed) main=$(past_welcome) && find_controls "$main" && wait_until 'drawn "$calculate"' \
+                && press "$main" space && WAIT_SECONDS=30 wait_until revealed ;;
     about) main=$(past_welcome) && open_about "$main" >/dev/null ;;
   esac
 }

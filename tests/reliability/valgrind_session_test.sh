@@ -15,24 +15,20 @@ main=$(past_welcome) || {
   tail -n 5 "$err" "$log"
   kill "$pid"; exit 1
 }
+find_controls "$main"
 eval "$(geometry "$main")"
 menu=$((HEIGHT - 355))
-calculate="141x41+$((X + 20))+$((Y + menu + 230))"   # "Calculate my thoughts"
-again="141x21+$((X + 20))+$((Y + menu + 295))"       # "One more time please"
-# Polls the screen once a second for up to a minute until the test in $1 holds.
-screen_shows() { for _ in $(seq 60); do eval "$1" && return 0; sleep 1; done; return 1; }
 # Under valgrind the first paint may come well after the window maps, and a window not
 # painted yet looks as empty as one whose button has gone.
-screen_shows '[ "$(colours_in "$calculate")" -gt 1 ]' || fail "Calculate my thoughts is never drawn"
+WAIT_SECONDS=60 wait_until 'drawn "$calculate"' || fail "Calculate my thoughts is never drawn"
 press "$main" space
-screen_shows '[ "$(colours_in "$calculate")" -eq 1 ] && [ "$(colours_in "$again")" -gt 1 ]' \
-  || fail "no reveal under valgrind"
+WAIT_SECONDS=60 wait_until revealed || fail "no reveal under valgrind"
 
 box=$(open_about "$main") || fail "no About box"
 press "$box" Return
-sleep 2
+WAIT_SECONDS=60 wait_until '[ "$(visible_windows | wc -l)" -eq 1 ]' || fail "the About box stays open"
 xdotool mousemove $((X + 80)) $((Y + menu + 310)) click 1    # One more time please
-sleep 2
+WAIT_SECONDS=60 wait_until 'drawn "$calculate"' || fail "One more time please did not bring the cards back"
 xdotool mousemove $((X + 455)) $((Y + menu + 310)) click 1   # Exit
 ended_within 60
 [ "$status" = 0 ] || fail "the session ended with status $status"

@@ -55,7 +55,7 @@ TEST_P(RealCountdowns, TicksOncePerIntervalNeverEarlyAndNotAfterStop)
     EXPECT_FALSE(countdown->active());
     countdown->start(40);
     EXPECT_TRUE(countdown->active());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 3; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.size() >= 3; }, 10000));
     countdown->stop();
     EXPECT_FALSE(countdown->active());
     for (std::size_t i = 0; i < ticks.size(); ++i)
@@ -77,7 +77,7 @@ TEST_P(RealCountdowns, StopAndRestartDropATickThatIsDueButNotYetDelivered)
     busyFor(30ms);
     countdown->start(60);  // afresh: the tick due under the old arming is gone
     const qint64 restarted = clock.nsecsElapsed();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 10000));
     countdown->stop();
     EXPECT_GE(ticks[0], restarted + 60 * ms);
     EXPECT_EQ(ticks.size(), 1u);
@@ -87,15 +87,19 @@ TEST_P(RealCountdowns, MissedTicksComeAsOneAndAZeroIntervalTicksAtOnce)
 {
     countdown->start(20);
     busyFor(70ms);  // three intervals pass while the program is busy
-    // Two turns of the loop, well before the next tick is due.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
+    const qint64 intervals = clock.nsecsElapsed() / (20 * ms);
     countdown->stop();
-    EXPECT_EQ(ticks.size(), 1u);
+    // Each missed interval ticking on its own would give one tick per interval. On a busy
+    // machine the loop may come round after a further interval and rightly tick again.
+    ASSERT_GE(intervals, 3);
+    EXPECT_GE(ticks.size(), 1u);
+    EXPECT_LE(qint64(ticks.size()), intervals - 2) << "the missed ticks came one by one";
 
     ticks.clear();
     countdown->start(0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 10000));
     countdown->stop();
 }
 

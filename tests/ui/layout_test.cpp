@@ -18,33 +18,32 @@ struct Designed {
     const char *name;
     Kind kind;
     const char *caption;
-    int left, top, width, height;
-    int tab;
+    QRect box;  // in pixels at the design density, 12 twips to the pixel
     bool visible;
 };
 
-// The window as designed, in twips, in the order the window lists its controls.
+// The window as designed, in the order the window lists its controls.
 const Designed design[] = {
-    {"Command2", Kind::Button, "Exit", 4920, 3480, 1092, 492, 10, true},
-    {"Command1", Kind::Button, "The Answer to the problem", 2400, 3480, 2292, 492, 9, false},
-    {"cmdagain", Kind::Button, "One more time please", 120, 3480, 1932, 372, 8, false},
-    {"cmdcalculate", Kind::Button, "Calculate my thoughts", 240, 2760, 1692, 492, 0, true},
-    {"Label6", Kind::Label, "disapeared from the list.", 720, 2520, 2052, 252, 7, true},
-    {"Label5", Kind::Label, "And mysteriously your selected card will be ", 240, 2280, 3252, 252, 6, true},
-    {"Label4", Kind::Label, "thoughts, it will display the message \"DONE\"", 240, 2040, 3252, 252, 5, true},
-    {"Label3", Kind::Label, "3. When the program finishes calculating your", 120, 1800, 3492, 252, 4, true},
-    {"Label2", Kind::Label, "2. Then click the button \"Calculate my thoughts\"", 120, 1560, 3612, 252, 3, true},
-    {"Label1", Kind::Label, "1. Select a card from the list above in your brain", 120, 1320, 3612, 252, 2, true},
-    {"lblmessage", Kind::Label, "", 2040, 2880, 3132, 372, 1, true},
-    {"imgcard2", Kind::Image, "", 960, 0, 4416, 1236, -1, false},
-    {"imgcard1", Kind::Image, "", 720, 0, 5256, 1248, -1, true},
+    {"Command2", Kind::Button, "Exit", {410, 290, 91, 41}, true},
+    {"Command1", Kind::Button, "The Answer to the problem", {200, 290, 191, 41}, false},
+    {"cmdagain", Kind::Button, "One more time please", {10, 290, 161, 31}, false},
+    {"cmdcalculate", Kind::Button, "Calculate my thoughts", {20, 230, 141, 41}, true},
+    {"Label6", Kind::Label, "disapeared from the list.", {60, 210, 171, 21}, true},
+    {"Label5", Kind::Label, "And mysteriously your selected card will be ", {20, 190, 271, 21}, true},
+    {"Label4", Kind::Label, "thoughts, it will display the message \"DONE\"", {20, 170, 271, 21}, true},
+    {"Label3", Kind::Label, "3. When the program finishes calculating your", {10, 150, 291, 21}, true},
+    {"Label2", Kind::Label, "2. Then click the button \"Calculate my thoughts\"", {10, 130, 301, 21}, true},
+    {"Label1", Kind::Label, "1. Select a card from the list above in your brain", {10, 110, 301, 21}, true},
+    {"lblmessage", Kind::Label, "", {170, 240, 261, 31}, true},
+    {"imgcard2", Kind::Image, "", {80, 0, 368, 103}, false},
+    {"imgcard1", Kind::Image, "", {60, 0, 438, 104}, true},
 };
+const QSize designed_client{545, 355};
 
-QRect expectedBox(const Designed &d, double scale)
+QRect scaled(const QRect &box, double scale)
 {
-    const auto px = [scale](int twips) { return twips * scale / 12.0; };
-    return QRect(QPoint(std::lround(px(d.left)), std::lround(px(d.top))),
-                 QSize(std::lround(px(d.width)), std::lround(px(d.height))));
+    return QRect(QPoint(std::lround(box.x() * scale), std::lround(box.y() * scale)),
+                 QSize(std::lround(box.width() * scale), std::lround(box.height() * scale)));
 }
 
 bool near(const QRect &a, const QRect &b)
@@ -79,7 +78,7 @@ protected:
             case Kind::Label: EXPECT_EQ(control<QLabel>(d.name)->text(), d.caption); break;
             case Kind::Image: EXPECT_NE(qobject_cast<runtime::PictureBox *>(widget), nullptr); break;
             }
-            EXPECT_TRUE(near(widget->geometry(), expectedBox(d, scale)))
+            EXPECT_TRUE(near(widget->geometry(), scaled(d.box, scale)))
                 << "at " << widget->geometry().x() << "," << widget->geometry().y() << " "
                 << widget->width() << "x" << widget->height();
             EXPECT_EQ(widget->isVisible(), d.visible);
@@ -96,7 +95,7 @@ protected:
                 EXPECT_LE(needed.height(), room.height()) << "caption clipped";
             }
         }
-        const QSize client(std::lround(6540 * scale / 12), std::lround(4260 * scale / 12));
+        const QSize client = scaled(QRect(QPoint(), designed_client), scale).size();
         EXPECT_LE(std::abs(form->clientArea()->width() - client.width()), 1);
         EXPECT_LE(std::abs(form->clientArea()->height() - client.height()), 1);
         EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the window must not be resizable";
@@ -111,7 +110,7 @@ TEST_F(Layout, AtTheStockFontEveryControlIsAtItsDesignedPlaceToThePixel)
     showForm();
     EXPECT_EQ(form->layoutScale(), 1.0) << QApplication::font().toString().toStdString();
     expectAsDesigned(1.0);
-    EXPECT_EQ(form->clientArea()->size(), QSize(545, 355));
+    EXPECT_EQ(form->clientArea()->size(), designed_client);
     EXPECT_EQ(form->windowTitle(), "Quellary");
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
 

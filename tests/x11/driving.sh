@@ -34,6 +34,29 @@ press() {
 # Distinct colours in a rectangle of the screen: 1 means empty background.
 colours_in() { import -window root -crop "$1" +repage -format %k info: 2>/dev/null; }
 
+# Waits up to $WAIT_SECONDS (5) for the shell test in $1 to hold.
+wait_until() {
+  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 10 ))); do
+    eval "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Sets $calculate, $again and $message to the screen rectangles of "Calculate my thoughts",
+# "One more time please" and the message line of the main window $1 at the stock font.
+find_controls() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW menu
+  eval "$(geometry "$1")"
+  menu=$((HEIGHT - 355))
+  calculate="141x41+$((X + 20))+$((Y + menu + 230))"
+  again="161x31+$((X + 10))+$((Y + menu + 290))"
+  message="261x31+$((X + 170))+$((Y + menu + 240))"
+}
+drawn() { [ "$(colours_in "$1")" -gt 1 ]; }
+# The reveal: "Calculate my thoughts" is gone and "One more time please" is drawn.
+revealed() { ! drawn "$calculate" && drawn "$again"; }
+
 # Starts a program in the background: its pid in $pid, its stderr in the file $err.
 err=$(mktemp)
 start() {
@@ -55,14 +78,18 @@ past_welcome() {
   wait_for_window "$main"
 }
 
+# All visible windows of the program, its menus' included.
+all_windows() { xdotool search --all --onlyvisible --pid "$pid" '' 2>/dev/null | wc -l; }
+
 # Opens Help, About over the main window $1 and prints the box's id. The menu may take a
 # moment to open on a busy machine: it tries again if no box came.
 open_about() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW
+  local X Y WIDTH HEIGHT SCREEN WINDOW before
   eval "$(geometry "$1")"
   for _ in 1 2 3; do
+    before=$(all_windows)
     xdotool mousemove $((X + 20)) $((Y + 8)) click 1   # Help
-    sleep 0.5
+    wait_until '[ "$(all_windows)" -gt "$before" ]' || continue   # the menu is open
     xdotool key --delay 100 Down Return               # About
     WAIT_SECONDS=$(( ${WAIT_SECONDS:-5} / 2 + 1 )) wait_for_window '[ "$WIDTH" -ne 545 ]' && return 0
   done
