@@ -21,9 +21,18 @@ namespace runtime {
 
 namespace {
 
-template <typename T> const T *valueAs(const trick::Value &value)
+// Sets one property of a control of kind Control that takes values of type Value; `set`
+// answers whether the control took the value.
+template <typename Control, typename Value, typename Setter>
+trick::Status assignTo(QObject *control, const trick::Value &value, Setter set)
 {
-    return std::get_if<T>(&value);
+    auto *target = qobject_cast<Control *>(control);
+    if (!target)
+        return trick::Status::NoSuchProperty;
+    const auto *typed = std::get_if<Value>(&value);
+    if (!typed || !set(*target, *typed))
+        return trick::Status::InvalidValue;
+    return trick::Status::Ok;
 }
 
 } // namespace
@@ -103,50 +112,31 @@ trick::Status FormWindow::assign(const trick::Assignment &assignment)
     if (!control)
         return Status::NoSuchControl;
 
+    const trick::Value &value = assignment.value;
     switch (assignment.property) {
-    case Property::Visible: {
-        auto *widget = qobject_cast<QWidget *>(control);
-        const auto *value = valueAs<trick::Boolean>(assignment.value);
-        if (!widget)
-            return Status::NoSuchProperty;
-        if (!value)
-            return Status::InvalidValue;
-        widget->setVisible(*value != trick::Boolean::False);
-        return Status::Ok;
-    }
+    case Property::Visible:
+        return assignTo<QWidget, trick::Boolean>(control, value, [](QWidget &widget, trick::Boolean visible) {
+            widget.setVisible(visible != trick::Boolean::False);
+            return true;
+        });
     case Property::Caption: {
-        const auto *value = valueAs<std::string_view>(assignment.value);
-        auto *label = qobject_cast<QLabel *>(control);
-        auto *button = qobject_cast<QPushButton *>(control);
-        if (!label && !button)
-            return Status::NoSuchProperty;
-        if (!value)
-            return Status::InvalidValue;
-        if (label)
-            label->setText(toQString(*value));
-        else
-            button->setText(toQString(*value));
-        return Status::Ok;
+        const auto setText = [](auto &widget, std::string_view caption) {
+            widget.setText(toQString(caption));
+            return true;
+        };
+        if (qobject_cast<QPushButton *>(control))
+            return assignTo<QPushButton, std::string_view>(control, value, setText);
+        return assignTo<QLabel, std::string_view>(control, value, setText);
     }
-    case Property::Enabled: {
-        auto *timer = qobject_cast<TimerControl *>(control);
-        const auto *value = valueAs<trick::Boolean>(assignment.value);
-        if (!timer)
-            return Status::NoSuchProperty;
-        if (!value)
-            return Status::InvalidValue;
-        timer->setEnabled(*value != trick::Boolean::False);
-        return Status::Ok;
-    }
-    case Property::Interval: {
-        auto *timer = qobject_cast<TimerControl *>(control);
-        const auto *value = valueAs<std::int32_t>(assignment.value);
-        if (!timer)
-            return Status::NoSuchProperty;
-        if (!value || !timer->setInterval(*value))
-            return Status::InvalidValue;
-        return Status::Ok;
-    }
+    case Property::Enabled:
+        return assignTo<TimerControl, trick::Boolean>(control, value, [](TimerControl &timer, trick::Boolean enabled) {
+            timer.setEnabled(enabled != trick::Boolean::False);
+            return true;
+        });
+    case Property::Interval:
+        return assignTo<TimerControl, std::int32_t>(control, value, [](TimerControl &timer, std::int32_t ms) {
+            return timer.setInterval(ms);
+        });
     }
     return Status::NoSuchProperty;
 }
