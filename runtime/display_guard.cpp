@@ -2,94 +2,474 @@
 
 #include "generated/version.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QString>
+#include <QWidget>
 #include <QtGlobal>
 
+#include <X11/Xlib.h>
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace runtime {
 
 namespace {
 
-QtMessageHandler previousHandler = nullptr;
-bool displayOpen = false;
+const std::string product = quellary::product_name;
 
-bool fromPlatform(const QMessageLogContext &context)
+// The program's own stderr. While the platform opens, descriptor 2 is a memory file that
+// holds what libraries write there directly.
+int reportFd = STDERR_FILENO;
+int heldFd = -1;
+std::atomic_flag spoken = ATOMIC_FLAG_INIT;
+
+void writeAll(int fd, const char *data, std::size_t size)
 {
-    return context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written <= 0)
+            return;  // nowhere to say it (a closed pipe): the status still tells
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
 }
 
-void say(const std::string &line)
+void copyHeld(int to)
 {
-    std::fprintf(stderr, "%s\n", line.c_str());
+    char buffer[4096];
+    off_t at = 0;
+    for (ssize_t got; (got = ::pread(heldFd, buffer, sizeof buffer, at)) > 0; at += got)
+        writeAll(to, buffer, static_cast<std::size_t>(got));
+}
+
+// A crash while stderr is held is a bug: what was held is put back before the default
+// action, so that the crash report and the core are as they would have been.
+constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+struct sigaction previousActions[std::size(crashSignals)];
+
+void replayAndCrash(int signal)
+{
+    ::dup2(reportFd, STDERR_FILENO);
+    copyHeld(STDERR_FILENO);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void holdStderr()
+{
     std::fflush(stderr);
+    const int saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    const int held = ::memfd_create("quellary-stderr", MFD_CLOEXEC);
+    if (saved < 0 || held < 0 || ::dup2(held, STDERR_FILENO) < 0) {
+        if (saved >= 0)
+            ::close(saved);
+        if (held >= 0)
+            ::close(held);
+        return;  // then the libraries' own lines get through, which is all that is lost
+    }
+    reportFd = saved;
+    heldFd = held;
+    struct sigaction action {};
+    action.sa_handler = replayAndCrash;
+    action.sa_flags = SA_RESETHAND;
+    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
+        ::sigaction(crashSignals[i], &action, &previousActions[i]);
+}
+
+void releaseStderr(bool replay)
+{
+    if (heldFd < 0)
+        return;
+    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
+        ::sigaction(crashSignals[i], &previousActions[i], nullptr);
+    std::fflush(stderr);
+    ::dup2(reportFd, STDERR_FILENO);
+    if (replay)
+        copyHeld(STDERR_FILENO);
+    ::close(heldFd);
+    ::close(reportFd);
+    heldFd = -1;
+    reportFd = STDERR_FILENO;
+}
+
+// --- what Qt said while the platform opened ---------------------------------------------
+
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+
+enum class Phase { Opening, Open };
+Phase phase = Phase::Open;
+std::vector<HeldMessage> held;
+QtMessageHandler previousHandler = nullptr;
+bool windowDestroyed = false;
+
+bool fromPlatform(const QByteArray &category) { return category.startsWith("qt.qpa"); }
+
+// Qt's names of the platforms it could not find, and of those it found but could not
+// start (a library missing, or no display to connect to).
+QStringList platformsNamed(const QString &start)
+{
+    QStringList names;
+    const QRegularExpression pattern(QRegularExpression::escape(start) + QStringLiteral(" \"([^\"]*)\""));
+    for (const HeldMessage &message : held) {
+        const QRegularExpressionMatch match = pattern.match(message.text);
+        if (match.hasMatch())
+            names << match.captured(1);
+    }
+    return names;
+}
+
+bool heldMessageStarts(const char *start)
+{
+    for (const HeldMessage &message : held) {
+        if (message.text.startsWith(QLatin1String(start)))
+            return true;
+    }
+    return false;
+}
+
+bool triedAndGaveUp()
+{
+    return !platformsNamed(QStringLiteral("Could not load the Qt platform plugin")).isEmpty() ||
+           !platformsNamed(QStringLiteral("Could not find the Qt platform plugin")).isEmpty();
+}
+
+std::string text(const QString &string) { return string.toStdString(); }
+
+std::string platformMessage(const QString &platform)
+{
+    return product + " cannot start on the platform \"" + text(platform) +
+           "\" named in QT_QPA_PLATFORM: it is not available here; unset QT_QPA_PLATFORM, "
+           "or set it to xcb (X11) or wayland.";
+}
+
+// Why Qt could not load the plugin that provides `platform`: the dynamic loader's words,
+// which name the library that is missing or could not be mapped.
+QString pluginLoadError(const QString &platform)
+{
+    QStringList folders;
+    if (const QString own = qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH"); !own.isEmpty())
+        folders << own;
+    for (const QString &path : QCoreApplication::libraryPaths())
+        folders << path + QStringLiteral("/platforms");
+    for (const QString &folder : folders) {
+        const QDir dir(folder);
+        for (const QString &file : dir.entryList(QDir::Files)) {
+            QPluginLoader loader(dir.filePath(file));
+            const QJsonArray keys = loader.metaData().value(QLatin1String("MetaData")).toObject()
+                                        .value(QLatin1String("Keys")).toArray();
+            if (!keys.contains(QJsonValue(platform)) || loader.load())
+                continue;
+            // "Cannot load library <file>: (<the loader's words>)"
+            const QString error = loader.errorString();
+            const qsizetype open = error.indexOf(QLatin1String(": ("));
+            if (open >= 0 && error.endsWith(QLatin1Char(')')))
+                return error.mid(open + 3, error.size() - open - 4);
+            return error;
+        }
+    }
+    return {};
+}
+
+std::string pluginMessage(const char *what, const QString &platform)
+{
+    const QString error = pluginLoadError(platform);
+    if (error.isEmpty()) {
+        return product + " cannot load Qt's " + what +
+               " support (its platform plugin is damaged or missing); reinstall Qt (Debian "
+               "package libqt6gui6) and start " + product + " again.";
+    }
+    const std::string library = text(error.section(QLatin1Char(':'), 0, 0).trimmed());
+    const std::string todo = error.contains(QLatin1String("failed to map"))
+        ? "there is not enough memory to load " + library +
+              ": raise the memory limit (ulimit -v) and start " + product + " again."
+        : "install the package that provides " + library + " and start " + product + " again.";
+    return product + " cannot load Qt's " + what + " support: " + text(error) + "; " + todo;
+}
+
+// The Wayland display the environment names: WAYLAND_DISPLAY, else the default socket.
+QString waylandDisplayName()
+{
+    const QString named = qEnvironmentVariable("WAYLAND_DISPLAY");
+    return named.isEmpty() ? QStringLiteral("wayland-0") : named;
+}
+
+bool waylandDisplayRunning()
+{
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
+        return true;  // a connection handed over by whoever started the program
+    QString path = waylandDisplayName();
+    if (!path.startsWith(QLatin1Char('/'))) {
+        const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (runtimeDir.isEmpty())
+            return false;
+        path = runtimeDir + QLatin1Char('/') + path;
+    }
+    const QByteArray bytes = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (bytes.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, bytes.constData(), std::size_t(bytes.size()));
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return false;
+    const bool running = ::connect(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(probe);
+    return running;
+}
+
+// Connects to the X display in DISPLAY as Qt would have. Empty when it accepts; else what
+// the server said when it refused (libxcb writes that to stderr, which is held here), or
+// a single space when nothing answered.
+std::string askXServer()
+{
+    const off_t before = heldFd >= 0 ? ::lseek(heldFd, 0, SEEK_END) : 0;
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool refused = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    if (!refused)
+        return {};
+    std::string reason;
+    if (heldFd >= 0) {
+        char buffer[512];
+        const ssize_t got = ::pread(heldFd, buffer, sizeof buffer - 1, before);
+        if (got > 0)
+            reason.assign(buffer, std::size_t(got));
+    }
+    while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
+        reason.pop_back();
+    if (const auto newline = reason.find('\n'); newline != std::string::npos)
+        reason.resize(newline);
+    return reason.empty() ? " " : reason;
+}
+
+// Works out from what Qt said, and from the display itself, why no platform opened.
+std::string openingFailure()
+{
+    const QStringList asked = qEnvironmentVariable("QT_QPA_PLATFORM").split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const bool displayAsked = asked.isEmpty() || asked.contains(QLatin1String("xcb")) ||
+                              asked.contains(QLatin1String("wayland"));
+    if (!displayAsked)
+        return platformMessage(asked.join(QLatin1Char(';')));
+
+    const QStringList notFound = platformsNamed(QStringLiteral("Could not find the Qt platform plugin"));
+    const QStringList failed = platformsNamed(QStringLiteral("Could not load the Qt platform plugin"));
+    const bool xUnreachable = heldMessageStarts("could not connect to display");
+    const bool waylandUnreachable = heldMessageStarts("Failed to create wl_display");
+
+    // Found but not loaded, with no word of a display: a library it needs is missing.
+    if (failed.contains(QLatin1String("xcb")) && !xUnreachable)
+        return pluginMessage("X11", QStringLiteral("xcb"));
+    if (failed.contains(QLatin1String("wayland")) && !waylandUnreachable)
+        return pluginMessage("Wayland", QStringLiteral("wayland"));
+
+    if (notFound.contains(QLatin1String("wayland")) && waylandDisplayRunning()) {
+        return product + " cannot use the Wayland display " + text(waylandDisplayName()) +
+               ": Qt's Wayland support is not installed, and there is no X display; install "
+               "the Debian package qt6-wayland, or start " + product + " on an X display.";
+    }
+    if (notFound.contains(QLatin1String("xcb")) && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        return product + " cannot use the X display: Qt's X11 support is not installed; "
+               "reinstall Qt (Debian package libqt6gui6) and start " + product + " again.";
+    }
+    if (xUnreachable && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+        const std::string display = text(qEnvironmentVariable("DISPLAY"));
+        const std::string refusal = askXServer();
+        if (refusal.empty()) {
+            return product + " could not open the X display " + display +
+                   ": the X server closed the connection while it was being opened; start " +
+                   product + " again.";
+        }
+        if (refusal != " ") {
+            return product + " may not use the X display " + display +
+                   ": the X server refused the connection (" + refusal + "); start " + product +
+                   " as the user of that desktop session, or set XAUTHORITY to its authority file.";
+        }
+    }
+    return noDisplayMessage();
+}
+
+std::string noThreadMessage(const QString &qtMessage)
+{
+    // "QThread::start: Thread creation error (<reason>)"
+    const qsizetype open = qtMessage.indexOf(QLatin1Char('('));
+    const std::string reason = open >= 0 ? text(qtMessage.mid(open + 1).chopped(1)) : "refused";
+    return product + " cannot start a thread (" + reason +
+           "): raise the memory limit (ulimit -v) or the process limit (ulimit -u), then start " +
+           product + " again.";
 }
 
 void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (!displayOpen) {
-        // Opening the display failed: Qt would abort next.
-        if (type == QtFatalMsg) {
-            say(noDisplayMessage());
-            std::_Exit(noDisplayStatus);
-        }
-        if (fromPlatform(context))
-            return;
-    } else if (message.contains(QLatin1String("connection broke"))) {
-        // Qt ends the program with status 1 right after saying so.
-        say(lostDisplayMessage());
+    // Without the thread Qt asked for, it would wait for it for good.
+    if (message.startsWith(QLatin1String("QThread::start: Thread creation error")))
+        endWithLine(noThreadMessage(message));
+    // Qt would end the program with status 1 right after saying so, running exit handlers
+    // that may wait on the display.
+    if (message.contains(QLatin1String("connection broke")))
+        endWithLine(lostDisplayMessage());
+
+    const QByteArray category = context.category ? QByteArray(context.category) : QByteArray();
+    if (phase == Phase::Opening) {
+        if (type == QtFatalMsg)
+            endWithLine(openingFailure());
+        held.push_back({type, category, message});
         return;
     }
+    // A window destroyed from outside makes Qt's own later requests on it fail.
+    if (windowDestroyed && category.startsWith("qt.qpa.xcb"))
+        return;
     if (previousHandler)
         previousHandler(type, context, message);
 }
 
-bool needsDisplay(const QString &platform)
+// Xlib's default handler prints two lines of its own and calls exit().
+int xlibConnectionLost(Display *)
 {
-    return platform.isEmpty() || platform.startsWith(QLatin1String("xcb")) ||
-           platform.startsWith(QLatin1String("wayland"));
+    endWithLine(lostDisplayMessage());
 }
+
+class DestroyWatcher : public QAbstractNativeEventFilter {
+public:
+    std::function<void()> destroyed;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_DESTROY_NOTIFY)
+            return false;
+        const auto *destroy = static_cast<const xcb_destroy_notify_event_t *>(message);
+        for (const QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->internalWinId() == destroy->window && !windowDestroyed) {
+                windowDestroyed = true;
+                QMetaObject::invokeMethod(qApp, destroyed, Qt::QueuedConnection);
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+DestroyWatcher *destroyWatcher = nullptr;
 
 } // namespace
 
 std::string noDisplayMessage()
 {
-    return std::string(quellary::product_name) +
+    return product +
            " needs a graphical display: start it from an X11 or Wayland desktop session "
            "(DISPLAY or WAYLAND_DISPLAY must name a running display).";
 }
 
 std::string lostDisplayMessage()
 {
-    return std::string(quellary::product_name) +
-           " lost its graphical display (the display server closed the connection); start " +
-           quellary::product_name + " again on a running display.";
+    return product + " lost its graphical display (the display server closed the connection); start " +
+           product + " again on a running display.";
+}
+
+void endWithLine(const std::string &line)
+{
+    if (!spoken.test_and_set()) {
+        writeAll(reportFd, line.data(), line.size());
+        writeAll(reportFd, "\n", 1);
+    }
+    std::_Exit(noDisplayStatus);
 }
 
 bool displayNamed()
 {
-    if (!needsDisplay(qEnvironmentVariable("QT_QPA_PLATFORM")))
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.contains(QLatin1String("xcb")) ||
+                              platform.contains(QLatin1String("wayland"));
+    if (!needsDisplay)
         return true;
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
+        return true;
+    // A Wayland compositor's default socket, which libwayland uses when nothing is named.
+    const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtimeDir.isEmpty() && QFile::exists(runtimeDir + QStringLiteral("/wayland-0"));
 }
 
 DisplayGuard::DisplayGuard()
 {
-    displayOpen = false;
+    phase = Phase::Opening;
+    held.clear();
+    XSetIOErrorHandler(xlibConnectionLost);
+    holdStderr();
     previousHandler = qInstallMessageHandler(reportDisplayTrouble);
 }
 
 DisplayGuard::~DisplayGuard()
 {
+    if (destroyWatcher && qApp)
+        qApp->removeNativeEventFilter(destroyWatcher);
+    delete destroyWatcher;
+    destroyWatcher = nullptr;
+    releaseStderr(false);
     qInstallMessageHandler(previousHandler);
     previousHandler = nullptr;
 }
 
 void DisplayGuard::started()
 {
-    displayOpen = true;
+    if (QGuiApplication::screens().isEmpty()) {
+        const QString asked = qEnvironmentVariable("QT_QPA_PLATFORM");
+        endWithLine(platformMessage(asked.isEmpty() ? QGuiApplication::platformName() : asked));
+    }
+    phase = Phase::Open;
+    // Output about a platform that was tried and given up is no news when another opened.
+    const bool fellBack = triedAndGaveUp();
+    releaseStderr(!fellBack);
+    std::vector<HeldMessage> messages;
+    messages.swap(held);
+    for (const HeldMessage &message : messages) {
+        // Qt's platform plugins say what they tried on the way to the display that opened.
+        if (fromPlatform(message.category) ||
+            (fellBack && message.text.startsWith(QLatin1String("Failed to create wl_display"))))
+            continue;
+        const QMessageLogContext context(nullptr, 0, nullptr, message.category.constData());
+        reportDisplayTrouble(message.type, context, message.text);
+    }
+}
+
+void DisplayGuard::onWindowDestroyed(std::function<void()> destroyed)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    if (!destroyWatcher) {
+        destroyWatcher = new DestroyWatcher;
+        qApp->installNativeEventFilter(destroyWatcher);
+    }
+    destroyWatcher->destroyed = std::move(destroyed);
 }
 
 } // namespace runtime
