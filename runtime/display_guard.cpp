@@ -20,8 +20,11 @@
 #include <xcb/xcb.h>
 
 #include <fcntl.h>
+#include <dlfcn.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -64,17 +67,61 @@ void copyHeld(int to)
         writeAll(to, buffer, static_cast<std::size_t>(got));
 }
 
-// A crash while stderr is held is a bug: what was held is put back before the default
-// action, so that the crash report and the core are as they would have been.
+// Qt reads some replies from the X server without checking for none, so a server that goes
+// away while the display opens can make it crash: that is the display lost, not a bug.
+// Every other crash keeps the action it had (a core for crash reporters, a sanitizer's
+// report), with what was held of stderr put back first.
 constexpr int crashSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 struct sigaction previousActions[std::size(crashSignals)];
+std::string lostLine;  // made beforehand: a signal handler may not allocate
 
-void replayAndCrash(int signal)
+// Whether the connection to the X server has been closed by the server: found among the
+// program's descriptors with calls that are safe in a signal handler.
+bool xServerHungUp()
 {
-    ::dup2(reportFd, STDERR_FILENO);
-    copyHeld(STDERR_FILENO);
-    std::signal(signal, SIG_DFL);
+    for (int fd = 0; fd < 1024; ++fd) {
+        struct stat status {};
+        if (::fstat(fd, &status) != 0 || !S_ISSOCK(status.st_mode))
+            continue;
+        sockaddr_un peer{};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 || peer.sun_family != AF_UNIX)
+            continue;
+        const char *path = peer.sun_path[0] == '\0' ? peer.sun_path + 1 : peer.sun_path;
+        if (!std::strstr(path, "/.X11-unix/X"))
+            continue;
+        pollfd poll{fd, POLLRDHUP, 0};
+        if (::poll(&poll, 1, 0) == 1 && (poll.revents & (POLLRDHUP | POLLHUP)))
+            return true;
+    }
+    return false;
+}
+
+void onCrash(int signal)
+{
+    if ((signal == SIGSEGV || signal == SIGBUS) && xServerHungUp())
+        endWithLine(lostLine);
+    if (heldFd >= 0) {
+        ::dup2(reportFd, STDERR_FILENO);
+        copyHeld(STDERR_FILENO);
+    }
+    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
+        ::sigaction(crashSignals[i], &previousActions[i], nullptr);
     std::raise(signal);
+}
+
+void watchCrashes(bool watch)
+{
+    if (!watch) {
+        for (std::size_t i = 0; i < std::size(crashSignals); ++i)
+            ::sigaction(crashSignals[i], &previousActions[i], nullptr);
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = onCrash;
+    action.sa_flags = SA_NODEFER;
+    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
+        ::sigaction(crashSignals[i], &action, &previousActions[i]);
 }
 
 void holdStderr()
@@ -91,19 +138,12 @@ void holdStderr()
     }
     reportFd = saved;
     heldFd = held;
-    struct sigaction action {};
-    action.sa_handler = replayAndCrash;
-    action.sa_flags = SA_RESETHAND;
-    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
-        ::sigaction(crashSignals[i], &action, &previousActions[i]);
 }
 
 void releaseStderr(bool replay)
 {
     if (heldFd < 0)
         return;
-    for (std::size_t i = 0; i < std::size(crashSignals); ++i)
-        ::sigaction(crashSignals[i], &previousActions[i], nullptr);
     std::fflush(stderr);
     ::dup2(reportFd, STDERR_FILENO);
     if (replay)
@@ -180,30 +220,30 @@ QString pluginLoadError(const QString &platform)
     for (const QString &folder : folders) {
         const QDir dir(folder);
         for (const QString &file : dir.entryList(QDir::Files)) {
-            QPluginLoader loader(dir.filePath(file));
-            const QJsonArray keys = loader.metaData().value(QLatin1String("MetaData")).toObject()
-                                        .value(QLatin1String("Keys")).toArray();
-            if (!keys.contains(QJsonValue(platform)) || loader.load())
+            const QString path = dir.filePath(file);
+            const QJsonArray keys = QPluginLoader(path).metaData().value(QLatin1String("MetaData"))
+                                        .toObject().value(QLatin1String("Keys")).toArray();
+            // Short of memory even the plugin's description may not be read: go by its name.
+            if (!keys.contains(QJsonValue(platform)) && file != QStringLiteral("libq%1.so").arg(platform))
                 continue;
-            // "Cannot load library <file>: (<the loader's words>)"
-            const QString error = loader.errorString();
-            const qsizetype open = error.indexOf(QLatin1String(": ("));
-            if (open >= 0 && error.endsWith(QLatin1Char(')')))
-                return error.mid(open + 3, error.size() - open - 4);
-            return error;
+            void *library = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+            if (library) {
+                ::dlclose(library);
+                return {};
+            }
+            const char *error = ::dlerror();
+            if (!error)
+                return {};
+            // "<plugin>: <the library it needs>: <why>" or "<library>: <why>"
+            const QString said = QString::fromLocal8Bit(error);
+            return said.startsWith(path + QLatin1String(": ")) ? said.mid(path.size() + 2) : said;
         }
     }
     return {};
 }
 
-std::string pluginMessage(const char *what, const QString &platform)
+std::string pluginMessage(const char *what, const QString &error)
 {
-    const QString error = pluginLoadError(platform);
-    if (error.isEmpty()) {
-        return product + " cannot load Qt's " + what +
-               " support (its platform plugin is damaged or missing); reinstall Qt (Debian "
-               "package libqt6gui6) and start " + product + " again.";
-    }
     const std::string library = text(error.section(QLatin1Char(':'), 0, 0).trimmed());
     const std::string todo = error.contains(QLatin1String("failed to map"))
         ? "there is not enough memory to load " + library +
@@ -283,11 +323,15 @@ std::string openingFailure()
     const bool xUnreachable = heldMessageStarts("could not connect to display");
     const bool waylandUnreachable = heldMessageStarts("Failed to create wl_display");
 
-    // Found but not loaded, with no word of a display: a library it needs is missing.
-    if (failed.contains(QLatin1String("xcb")) && !xUnreachable)
-        return pluginMessage("X11", QStringLiteral("xcb"));
-    if (failed.contains(QLatin1String("wayland")) && !waylandUnreachable)
-        return pluginMessage("Wayland", QStringLiteral("wayland"));
+    // Found but not loaded, with no word of a display: a library it needs may be missing.
+    if (failed.contains(QLatin1String("xcb")) && !xUnreachable) {
+        if (const QString error = pluginLoadError(QStringLiteral("xcb")); !error.isEmpty())
+            return pluginMessage("X11", error);
+    }
+    if (failed.contains(QLatin1String("wayland")) && !waylandUnreachable) {
+        if (const QString error = pluginLoadError(QStringLiteral("wayland")); !error.isEmpty())
+            return pluginMessage("Wayland", error);
+    }
 
     if (notFound.contains(QLatin1String("wayland")) && waylandDisplayRunning()) {
         return product + " cannot use the Wayland display " + text(waylandDisplayName()) +
@@ -298,7 +342,7 @@ std::string openingFailure()
         return product + " cannot use the X display: Qt's X11 support is not installed; "
                "reinstall Qt (Debian package libqt6gui6) and start " + product + " again.";
     }
-    if (xUnreachable && !qEnvironmentVariableIsEmpty("DISPLAY")) {
+    if (failed.contains(QLatin1String("xcb")) && !qEnvironmentVariableIsEmpty("DISPLAY")) {
         const std::string display = text(qEnvironmentVariable("DISPLAY"));
         const std::string refusal = askXServer();
         if (refusal.empty()) {
@@ -333,7 +377,7 @@ void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, con
     // Qt would end the program with status 1 right after saying so, running exit handlers
     // that may wait on the display.
     if (message.contains(QLatin1String("connection broke")))
-        endWithLine(lostDisplayMessage());
+        endWithLine(lostLine);
 
     const QByteArray category = context.category ? QByteArray(context.category) : QByteArray();
     if (phase == Phase::Opening) {
@@ -352,7 +396,7 @@ void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, con
 // Xlib's default handler prints two lines of its own and calls exit().
 int xlibConnectionLost(Display *)
 {
-    endWithLine(lostDisplayMessage());
+    endWithLine(lostLine);
 }
 
 class DestroyWatcher : public QAbstractNativeEventFilter {
@@ -423,8 +467,10 @@ DisplayGuard::DisplayGuard()
 {
     phase = Phase::Opening;
     held.clear();
+    lostLine = lostDisplayMessage();
     XSetIOErrorHandler(xlibConnectionLost);
     holdStderr();
+    watchCrashes(true);
     previousHandler = qInstallMessageHandler(reportDisplayTrouble);
 }
 
@@ -434,6 +480,7 @@ DisplayGuard::~DisplayGuard()
         qApp->removeNativeEventFilter(destroyWatcher);
     delete destroyWatcher;
     destroyWatcher = nullptr;
+    watchCrashes(false);
     releaseStderr(false);
     qInstallMessageHandler(previousHandler);
     previousHandler = nullptr;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -66,20 +67,37 @@ int freeDescriptors(int wanted)
     return int(opened.size());
 }
 
+// As ulimit shows it: address space in KiB, descriptors as a count.
 std::string limitOf(int resource)
 {
     rlimit limit{};
     if (::getrlimit(resource, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return "unlimited";
-    return std::to_string(limit.rlim_cur);
+    return std::to_string(resource == RLIMIT_AS ? limit.rlim_cur / 1024 : limit.rlim_cur);
+}
+
+// Address space the program may still take under the memory limit, in bytes.
+unsigned long long addressSpaceLeft()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return ~0ULL;
+    unsigned long long pages = 0;
+    if (std::FILE *statm = std::fopen("/proc/self/statm", "re")) {
+        if (std::fscanf(statm, "%llu", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const unsigned long long used = pages * static_cast<unsigned long long>(::sysconf(_SC_PAGESIZE));
+    return limit.rlim_cur > used ? limit.rlim_cur - used : 0;
 }
 
 } // namespace
 
 std::string outOfMemoryMessage()
 {
-    return product + " ran out of memory (ulimit -v " + limitOf(RLIMIT_AS) +
-           "); close other programs or raise the memory limit, then start " + product + " again.";
+    return product + " does not have enough memory (ulimit -v " + limitOf(RLIMIT_AS) +
+           "); raise the memory limit or close other programs, then start " + product + " again.";
 }
 
 std::string fewDescriptorsMessage(int available)
@@ -96,6 +114,12 @@ void checkSurroundings()
     outOfMemoryLine = outOfMemoryMessage();
     std::set_new_handler(outOfMemory);
     previousTerminate = std::set_terminate(endOnUncaught);
+
+    // Short of memory, Qt and the C libraries below it fail in ways of their own: an abort,
+    // a crash in the font configuration, a thread that never starts. Below what start-up
+    // takes, with room to spare, the program does not begin.
+    if (addressSpaceLeft() < addressSpaceNeeded)
+        endWithLine(outOfMemoryLine);
 
     // Qt starts its threads (the display's event reader, D-Bus) as it goes and waits for
     // them; a system that refuses one now is told here rather than in a wait that never

@@ -21,6 +21,10 @@ void checkSurroundings();
 // stderr while the display opens, with room to spare.
 inline constexpr int descriptorsNeeded = 16;
 
+// Address space start-up takes beyond what is mapped when it begins, with room to spare:
+// it takes about 27 MB to the main window on X11.
+inline constexpr unsigned long long addressSpaceNeeded = 48ULL << 20;
+
 std::string outOfMemoryMessage();
 std::string fewDescriptorsMessage(int available);
 
