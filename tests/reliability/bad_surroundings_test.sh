@@ -16,7 +16,10 @@ core_check() {  # $1: what, $2: status
 # --- the X server goes away while the program runs ------------------------------------
 for phase in waiting box; do
   fifo=$(mktemp -u); mkfifo "$fifo"
-  Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$fifo" 2>/dev/null &
+  # -noreset: without it the server resets each time its last client leaves, and drops
+  # a client that is connecting meanwhile. Here xdotool's look-ups come and go while the
+  # program connects, and a dropped program would end at once, unable to open the display.
+  Xvfb -displayfd 5 -nolisten tcp -noreset -screen 0 1024x768x24 5>"$fifo" 2>/dev/null &
   server=$!
   read -r number <"$fifo"; rm -f "$fifo"
   DISPLAY=:$number start "$program"
