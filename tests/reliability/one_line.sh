@@ -18,14 +18,19 @@ esac
 # A desktop session always has one; without it Qt adds a warning of its own to every run.
 export XDG_RUNTIME_DIR=$work/runtime
 
+# set_limits -v 90000 -s 1000000 ...: sets each shell limit in turn.
+set_limits() {
+  while [ $# -ge 2 ]; do ulimit "$1" "$2" || return 1; shift 2; done
+}
+
 # expect_line WHAT LINE COMMAND...: runs COMMAND (the program, perhaps wrapped in env) with
 # cores enabled, in the private folder, for at most $LIMIT seconds (10), and checks the
-# status, the one line and that no core was written. Shell limits go in $ULIMITS ("-v 90000").
+# status, the one line and that no core was written. Shell limits go in $ULIMITS ("-v 90000 -s 1000000").
 expect_line() {
   local what=$1 line=$2; shift 2
   local err="$work/err" status
   rm -f "$work"/cores/core*
-  ( cd "$work/cores" && ulimit -c unlimited && ulimit ${ULIMITS:--S -c unlimited} \
+  ( cd "$work/cores" && ulimit -c unlimited && set_limits ${ULIMITS:-} \
       && exec timeout -k 2 "${LIMIT:-10}" "$@" ) </dev/null >/dev/null 2>"$err"
   status=$?
   [ "$status" = 124 ] || [ "$status" = 137 ] && { fail "$what: still running after ${LIMIT:-10} s"; return; }

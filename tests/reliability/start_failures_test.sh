@@ -51,6 +51,12 @@ for level in $(seq 80000 10000 400000); do
 done
 $came_up || fail "it never came up, even with 400 MB"
 
+# --- threads -----------------------------------------------------------------------------
+# Each thread's stack is as large as the stack limit: 1 GB of them does not fit in 400 MB.
+ULIMITS="-v 400000 -s 1000000" expect_line "no thread to be had" \
+  "$product cannot start a thread (Resource temporarily unavailable): raise the memory limit (ulimit -v) or the process limit (ulimit -u), then start $product again." \
+  "$program"
+
 # --- descriptors -------------------------------------------------------------------------
 for limit in 8 9; do
   # Descriptors already open below the limit (ls's own look at the folder is not the
