@@ -2,6 +2,7 @@
 # The built program when its display goes away under it: the X server killed at random
 # points of start-up (one line, status 1, no core, every time), a window destroyed by
 # another client (the program ends), and a stderr whose reader has gone (it keeps running).
+# A crash that is not the display's doing keeps its core, and so does SIGQUIT.
 # Run on an X server (with_x_server.sh); the server-killing runs start servers of their own.
 set -u
 program=$1
@@ -44,6 +45,21 @@ for window in box main; do
   [ "$status" = 0 ] || fail "destroyed $window: status $status, expected 0 (as the close box)"
   [ -s "$err" ] && { fail "destroyed $window: it said something:"; cat "$err"; }
   echo "$window destroyed from outside: ended with status $status"
+done
+
+# --- a crash, and SIGQUIT, keep their core ----------------------------------------------
+# Only a display that is gone excuses a crash; any other is a bug, for crash reporters.
+for signal in SEGV QUIT; do
+  rm -f "$work"/cores/core*
+  ( cd "$work/cores" && ulimit -c unlimited && exec "$program" ) </dev/null >/dev/null 2>"$err" &
+  pid=$!
+  wait_for_window true >/dev/null || fail "SIG$signal: no welcome box"
+  kill -"$signal" "$pid"
+  ended_within 10
+  expected=$((128 + $(kill -l "$signal")))
+  [ "$status" = "$expected" ] || fail "SIG$signal: status $status, expected $expected"
+  if $cores_seen && ! compgen -G "$work/cores/core*" >/dev/null; then fail "SIG$signal: no core written"; fi
+  echo "SIG$signal: status $status, core kept"
 done
 
 # --- stderr's reader gone ----------------------------------------------------------------
