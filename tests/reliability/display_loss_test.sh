@@ -49,7 +49,7 @@ done
 
 # --- a crash, and SIGQUIT, keep their core ----------------------------------------------
 # Only a display that is gone excuses a crash; any other is a bug, for crash reporters.
-for signal in SEGV QUIT; do
+for signal in $([ -z "${SANITIZED:-}" ] && echo SEGV QUIT); do
   rm -f "$work"/cores/core*
   ( cd "$work/cores" && ulimit -c unlimited && exec "$program" ) </dev/null >/dev/null 2>"$err" &
   pid=$!

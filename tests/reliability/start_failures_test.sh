@@ -40,6 +40,7 @@ comes_up_or_says() {
   return 1
 }
 
+if [ -z "${SANITIZED:-}" ]; then
 # --- memory ------------------------------------------------------------------------------
 # Every 10 MB from 80000 (the levels where Qt once failed to map a library, 90000, waited for
 # a thread for good, 100000, and aborted, 110000, among them) to where it comes up. Below
@@ -56,6 +57,8 @@ $came_up || fail "it never came up, even with 400 MB"
 ULIMITS="-v 400000 -s 1000000" expect_line "no thread to be had" \
   "$product cannot start a thread (Resource temporarily unavailable): raise the memory limit (ulimit -v) or the process limit (ulimit -u), then start $product again." \
   "$program"
+
+fi
 
 # --- descriptors -------------------------------------------------------------------------
 for limit in 8 9; do
