@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <cctype>
 #include <csignal>
 #include <cstdio>
@@ -164,7 +165,9 @@ struct HeldMessage {
 
 enum class Phase { Opening, Open };
 Phase phase = Phase::Open;
-std::vector<HeldMessage> held;
+std::vector<HeldMessage> held;  // Qt's threads may speak while the display opens: under heldLock
+std::recursive_mutex heldLock;
+bool diagnosing = false;  // working out a failure may load a plugin, which may speak
 QtMessageHandler previousHandler = nullptr;
 bool windowDestroyed = false;
 
@@ -193,10 +196,14 @@ bool heldMessageStarts(const char *start)
     return false;
 }
 
-bool triedAndGaveUp()
+bool triedAndGaveUp(const std::vector<HeldMessage> &messages)
 {
-    return !platformsNamed(QStringLiteral("Could not load the Qt platform plugin")).isEmpty() ||
-           !platformsNamed(QStringLiteral("Could not find the Qt platform plugin")).isEmpty();
+    for (const HeldMessage &message : messages) {
+        if (message.text.startsWith(QLatin1String("Could not load the Qt platform plugin")) ||
+            message.text.startsWith(QLatin1String("Could not find the Qt platform plugin")))
+            return true;
+    }
+    return false;
 }
 
 std::string text(const QString &string) { return string.toStdString(); }
@@ -380,11 +387,18 @@ void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, con
         endWithLine(lostLine);
 
     const QByteArray category = context.category ? QByteArray(context.category) : QByteArray();
-    if (phase == Phase::Opening) {
-        if (type == QtFatalMsg)
-            endWithLine(openingFailure());
-        held.push_back({type, category, message});
-        return;
+    {
+        const std::lock_guard lock(heldLock);
+        if (phase == Phase::Opening) {
+            if (diagnosing)
+                return;  // what loading a plugin again says is not news
+            if (type == QtFatalMsg) {
+                diagnosing = true;
+                endWithLine(openingFailure());
+            }
+            held.push_back({type, category, message});
+            return;
+        }
     }
     // A window destroyed from outside makes Qt's own later requests on it fail.
     if (windowDestroyed && category.startsWith("qt.qpa.xcb"))
@@ -492,12 +506,15 @@ void DisplayGuard::started()
         const QString asked = qEnvironmentVariable("QT_QPA_PLATFORM");
         endWithLine(platformMessage(asked.isEmpty() ? QGuiApplication::platformName() : asked));
     }
-    phase = Phase::Open;
-    // Output about a platform that was tried and given up is no news when another opened.
-    const bool fellBack = triedAndGaveUp();
-    releaseStderr(!fellBack);
     std::vector<HeldMessage> messages;
-    messages.swap(held);
+    {
+        const std::lock_guard lock(heldLock);
+        phase = Phase::Open;
+        messages.swap(held);
+    }
+    // Output about a platform that was tried and given up is no news when another opened.
+    const bool fellBack = triedAndGaveUp(messages);
+    releaseStderr(!fellBack);
     for (const HeldMessage &message : messages) {
         // Qt's platform plugins say what they tried on the way to the display that opened.
         if (fromPlatform(message.category) ||
