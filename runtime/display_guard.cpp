@@ -166,7 +166,7 @@ struct HeldMessage {
 enum class Phase { Opening, Open };
 Phase phase = Phase::Open;
 std::vector<HeldMessage> held;  // Qt's threads may speak while the display opens: under heldLock
-std::recursive_mutex heldLock;
+std::recursive_mutex heldLock;  // recursive: working out a failure runs code that may speak
 bool diagnosing = false;  // working out a failure may load a plugin, which may speak
 QtMessageHandler previousHandler = nullptr;
 bool windowDestroyed = false;
