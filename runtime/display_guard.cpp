@@ -340,9 +340,13 @@ std::string openingFailure()
             return pluginMessage("Wayland", error);
     }
 
-    if (notFound.contains(QLatin1String("wayland")) && waylandDisplayRunning()) {
+    if (notFound.contains(QLatin1String("wayland")) && waylandDisplayRunning() &&
+        (qEnvironmentVariableIsEmpty("DISPLAY") || asked == QStringList{QStringLiteral("wayland")})) {
+        const char *instead = qEnvironmentVariableIsEmpty("DISPLAY")
+            ? ", and there is no X display; install "
+            : ", and QT_QPA_PLATFORM asks for nothing else; install ";
         return product + " cannot use the Wayland display " + text(waylandDisplayName()) +
-               ": Qt's Wayland support is not installed, and there is no X display; install "
+               ": Qt's Wayland support is not installed" + instead +
                "the Debian package qt6-wayland, or start " + product + " on an X display.";
     }
     if (notFound.contains(QLatin1String("xcb")) && !qEnvironmentVariableIsEmpty("DISPLAY")) {

@@ -82,6 +82,10 @@ printf '[Paths]\nPlugins = plugins\n' >"$work/app/qt.conf"
 expect_line "Wayland plugin missing" "$(no_wayland_line quellary-test)" \
   env WAYLAND_DISPLAY=quellary-test "$work/app/quellary"
 
+expect_line "Wayland plugin missing, QT_QPA_PLATFORM=wayland beside an X display" \
+  "$product cannot use the Wayland display quellary-test: Qt's Wayland support is not installed, and QT_QPA_PLATFORM asks for nothing else; install the Debian package qt6-wayland, or start $product on an X display." \
+  env WAYLAND_DISPLAY=quellary-test QT_QPA_PLATFORM=wayland DISPLAY="$x_display" "$work/app/quellary"
+
 runs_quietly "WAYLAND_DISPLAY" quellary-test env WAYLAND_DISPLAY=quellary-test QT_QPA_PLATFORM=wayland "$program"
 
 # A connection made by whoever starts the program, handed over in WAYLAND_SOCKET. Qt looks
