@@ -291,29 +291,33 @@ bool waylandDisplayRunning()
     return running;
 }
 
-// Connects to the X display in DISPLAY as Qt would have. Empty when it accepts; else what
-// the server said when it refused (libxcb writes that to stderr, which is held here), or
-// a single space when nothing answered.
-std::string askXServer()
+// What the X display in DISPLAY says to a connection made as Qt makes it: libxcb writes a
+// server's refusal to stderr, which is held here, so the reason is read back from there.
+struct XAnswer {
+    enum { Accepted, Refused, Absent } kind;
+    std::string reason;  // the server's words when it refused
+};
+
+XAnswer askXServer()
 {
     const off_t before = heldFd >= 0 ? ::lseek(heldFd, 0, SEEK_END) : 0;
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool refused = xcb_connection_has_error(connection) != 0;
+    const bool failed = xcb_connection_has_error(connection) != 0;
     xcb_disconnect(connection);
-    if (!refused)
-        return {};
+    if (!failed)
+        return {XAnswer::Accepted, {}};
     std::string reason;
     if (heldFd >= 0) {
         char buffer[512];
-        const ssize_t got = ::pread(heldFd, buffer, sizeof buffer - 1, before);
+        const ssize_t got = ::pread(heldFd, buffer, sizeof buffer, before);
         if (got > 0)
             reason.assign(buffer, std::size_t(got));
     }
-    while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
-        reason.pop_back();
     if (const auto newline = reason.find('\n'); newline != std::string::npos)
         reason.resize(newline);
-    return reason.empty() ? " " : reason;
+    while (!reason.empty() && std::isspace(static_cast<unsigned char>(reason.back())))
+        reason.pop_back();
+    return {reason.empty() ? XAnswer::Absent : XAnswer::Refused, reason};
 }
 
 // Works out from what Qt said, and from the display itself, why no platform opened.
@@ -355,15 +359,16 @@ std::string openingFailure()
     }
     if (failed.contains(QLatin1String("xcb")) && !qEnvironmentVariableIsEmpty("DISPLAY")) {
         const std::string display = text(qEnvironmentVariable("DISPLAY"));
-        const std::string refusal = askXServer();
-        if (refusal.empty()) {
+        const XAnswer answer = askXServer();
+        if (answer.kind == XAnswer::Accepted) {
+            // A server that resets when its last client leaves drops one that is connecting.
             return product + " could not open the X display " + display +
                    ": the X server closed the connection while it was being opened; start " +
                    product + " again.";
         }
-        if (refusal != " ") {
+        if (answer.kind == XAnswer::Refused) {
             return product + " may not use the X display " + display +
-                   ": the X server refused the connection (" + refusal + "); start " + product +
+                   ": the X server refused the connection (" + answer.reason + "); start " + product +
                    " as the user of that desktop session, or set XAUTHORITY to its authority file.";
         }
     }
