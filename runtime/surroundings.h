@@ -9,11 +9,10 @@ namespace runtime {
 // What the program needs from the system before it may start the toolkit. Qt does not
 // survive running short of any of these: it aborts when memory runs out, waits for good for
 // a thread it could not start, and waits for good for an X reply that cannot reach it when
-// descriptors run out. Each is ended here with one line of the program's own and status 1.
-//
-// Ignores SIGPIPE (a reader of stderr that went away must not end the program), ends the
-// program with one line when memory runs out, and checks that a thread and the descriptors
-// the program needs can be had.
+// descriptors run out. So, before Qt starts: SIGPIPE is ignored (a reader of stderr that
+// went away must not end the program); memory running out, now or later, ends the program
+// with one line; and the memory, a thread and the descriptors start-up needs must be there,
+// else one line and status 1.
 void checkSurroundings();
 
 // How many descriptors the program opens at most, beyond stdin, stdout and stderr: the
@@ -28,8 +27,9 @@ inline constexpr unsigned long long addressSpaceNeeded = 48ULL << 20;
 std::string outOfMemoryMessage();
 std::string fewDescriptorsMessage(int available);
 
-// With the application made, before the display guard stands down: ends the program with one line when QT_SCALE_FACTOR makes
-// Qt draw the form below its design density or larger than any screen can show it.
+// With the application made, before the display guard stands down: ends the program with
+// one line when QT_SCALE_FACTOR makes Qt draw the form below its design density, or larger
+// than any screen can show it. No other scale is guessed: that would hide the setting's fault.
 void checkScale(const WindowDescription &form);
 
 } // namespace runtime
