@@ -3,7 +3,8 @@
 # one that is not there (one line, status 1), a stale one beside a working X display (runs
 # quietly on X11), a running one while Qt's Wayland plugin is missing (the line names it),
 # and the ways other than WAYLAND_DISPLAY of reaching a running one: a connection handed
-# over in WAYLAND_SOCKET and the default socket wayland-0 (both run).
+# over in WAYLAND_SOCKET and the default socket wayland-0 (both run); and the compositor
+# gone while the program runs (one line, status 1).
 # Run on an X server (with_x_server.sh), for the stale-display case.
 set -u
 program=$1
@@ -103,5 +104,23 @@ stop_weston
 start_weston wayland-0 || finish
 runs_quietly "the default socket wayland-0" wayland-0 env QT_QPA_PLATFORM=wayland "$program"
 stop_weston
+
+# The compositor gone while the program runs: one line, status 1.
+start_weston quellary-test || finish
+( cd "$work/cores" && ulimit -c unlimited && WAYLAND_DISPLAY=quellary-test exec "$program" ) \
+  </dev/null >/dev/null 2>"$work/err" &
+pid=$!
+shows_window quellary-test "$pid" || fail "compositor gone: no window first"
+stop_weston
+for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then
+  kill -KILL "$pid"; wait "$pid" 2>/dev/null; fail "compositor gone: still running after 5 s"
+else
+  wait "$pid"; status=$?
+  [ "$status" = 1 ] || fail "compositor gone: status $status, expected 1"
+  [ "$(cat "$work/err")" = "$lost_display_line" ] || { fail "compositor gone: not the one line:"; cat "$work/err"; }
+  if $cores_seen && compgen -G "$work/cores/core*" >/dev/null; then fail "compositor gone: a core was written"; fi
+  echo "compositor gone while it runs: status $status: $(cat "$work/err")"
+fi
 
 finish
