@@ -76,7 +76,7 @@ done
 
 # --- an X plugin library that is missing -------------------------------------------------
 # A copy of Qt's X11 library that needs a library no system has, found first on the path.
-xcb_library=$(ldconfig -p | awk '/libQt6XcbQpa.so.6 / { print $NF; exit }')
+xcb_library=$(ldd "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqxcb.so" | awk '/libQt6XcbQpa.so.6 / { print $3; exit }')
 mkdir -p "$work/lib"
 python3 - "$xcb_library" "$work/lib/libQt6XcbQpa.so.6" <<'EOF'
 import sys
