@@ -4,11 +4,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -109,16 +112,27 @@ void installAccessibleInterfaces()
 
 void openFirstMenuOnF10(QMainWindow *window)
 {
+    QMenuBar *bar = window->menuBar();
+    const QList<QAction *> menus = bar->actions();
+    QMenu *menu = menus.isEmpty() ? nullptr : menus.first()->menu();
+    if (!menu)
+        return;
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), window);
-    QObject::connect(f10, &QShortcut::activated, window, [window] {
-        QMenuBar *bar = window->menuBar();
-        const QList<QAction *> menus = bar->actions();
-        if (menus.isEmpty())
-            return;
-        bar->setActiveAction(menus.first());
+    QObject::connect(f10, &QShortcut::activated, bar, [bar, menu] {
+        bar->setActiveAction(menu->menuAction());
         // With an item chosen, Return works at once and the reader names where the user is.
-        if (QMenu *menu = menus.first()->menu(); menu && !menu->actions().isEmpty())
+        if (!menu->actions().isEmpty())
             menu->setActiveAction(menu->actions().first());
+    });
+    // Escape closes the menu and goes straight back to the window, where the toolkit
+    // would stop on the menu bar and wait for a second Escape.
+    QObject::connect(menu, &QMenu::aboutToHide, bar, [bar] {
+        QTimer::singleShot(0, bar, [bar] {
+            if (!bar->hasFocus())
+                return;
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(bar, &escape);
+        });
     });
 }
 
