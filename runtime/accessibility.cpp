@@ -202,6 +202,9 @@ void ProcedurePresenter::after(const Snapshot &snapshot)
                 (*next)->setAccessibleDescription(spoken);
                 described_ = *next;
             }
+            // The focus moved without a key of the user's: draw its frame, so that one who
+            // sees the screen finds it too.
+            client_->window()->setAttribute(Qt::WA_KeyboardFocusChange);
             (*next)->setFocus(Qt::OtherFocusReason);
             return;
         }

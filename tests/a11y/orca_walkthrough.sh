@@ -41,7 +41,7 @@ spoken() {
   /usr/bin/python3 - "$log" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="utf-8", errors="replace").read().replace("\r", "")
-for said in re.findall(r"SPEECH OUTPUT: '(.*?)'(?=\{|None| voice=|\n\d\d:|\n*$)", text, re.S):
+for said in re.findall(r"SPEECH OUTPUT: '(.*?)' ?(?=\{|\[\{|None| voice=|\n\d\d:|\n*$)", text, re.S):
     print(" | ".join(line for line in said.splitlines() if line.strip()))
 PY
 }
@@ -51,7 +51,7 @@ PY
 said() {
   local pattern=$1 seconds=${2:-30}
   for _ in $(seq $((seconds * 5))); do
-    spoken | tail -n +$((mark + 1)) | grep -qF -- "$pattern" && return 0
+    spoken | tail -n +$((mark + 1)) | grep -F -- "$pattern" >/dev/null && return 0
     sleep 0.2
   done
   return 1
@@ -63,7 +63,7 @@ flat_review() { key KP_Subtract; sleep 0.3; key KP_Add KP_Add; }
 
 # Orca writes its debug file without flushing, in blocks that can sit for a minute; written
 # to a terminal it is flushed line by line, so it runs in one (script) that copies to $log.
-script -qfec 'exec orca --debug-file /dev/tty 2>/dev/null' "$log" >/dev/null </dev/null &
+script -qfec 'exec orca --debug-file /dev/tty 2>/dev/null' "$log" >/dev/null 2>&1 </dev/null &
 pids+=($!)
 mark=0
 said "Screen reader on" 30 || { fail "Orca did not start"; exit 1; }

@@ -130,6 +130,7 @@ TEST_F(Accessibility, TheRevealMovesTheFocusToAgainAndSaysWhatChanged)
     focusPath.clear();
     clock->advance(5000);
     EXPECT_EQ(focusName(), "cmdagain");
+    EXPECT_TRUE(form->testAttribute(Qt::WA_KeyboardFocusChange)) << "the focus frame is not drawn";
     // Never Exit, not even for a moment: a second Space there would end the program.
     EXPECT_FALSE(focusPath.contains("Command2")) << focusPath.join(", ").toStdString();
     auto *again = control<QPushButton>("cmdagain");
