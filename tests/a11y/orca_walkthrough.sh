@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole trick by keyboard alone with Orca running, as a blind user would do it: the
 # welcome box, flat review of the window, Space, the reveal, flat review again, the answer,
-# "One more time please" and a last flat review. Checks what Orca says at each step from its
+# "One more time please", a last flat review and the Help menu by F10. Checks what Orca says at each step from its
 # debug log. Run on a desktop session (desktop_session.sh): orca_walkthrough.sh PROGRAM
 # With SPEECH set, the spoken lines are copied there; with SHOTS, a screenshot of the
 # focus after the reveal is saved there.
@@ -111,6 +111,14 @@ step "flat review again"
 flat_review
 said "Cards: King of hearts, Jack of clubs" || fail "flat review again: the six cards were not read"
 key KP_Subtract
+
+step "the Help menu"
+key F10
+said "About" || fail "F10: the Help menu's About was not spoken"
+key Down
+said "Instructions" || fail "F10: Down to Instructions was not spoken"
+key Escape
+said "One more time please push button" || fail "Escape: the focus back on the window was not spoken"
 
 spoken >"${SPEECH:-/dev/null}"
 [ -n "${ORCA_LOG:-}" ] && cp "$log" "$ORCA_LOG"
