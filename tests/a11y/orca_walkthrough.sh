@@ -72,6 +72,7 @@ step "welcome"
 "$program" &
 pids+=($!)
 said "Welcome to Velado's 'Quellary' program!" 30 || fail "the welcome box was not spoken"
+said "OK push button" || fail "the welcome box's OK button was not spoken"
 step "main window"
 key Return
 said "Calculate my thoughts push button" || fail "the focused button was not spoken"
