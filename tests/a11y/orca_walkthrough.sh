@@ -58,8 +58,13 @@ said() {
 }
 step() { mark=$(spoken | wc -l); echo "--- $*"; }
 key() { xdotool key --delay 120 "$@"; }
-# Orca's flat review: on, read the whole window (KP_Add twice), off again.
-flat_review() { key KP_Subtract; sleep 0.3; key KP_Add KP_Add; }
+# Orca's flat review (desktop layout): on, then the whole window read out (KP_Add twice);
+# KP_Subtract again leaves it.
+flat_review() {
+  key KP_Subtract
+  said "Entering flat review" || fail "KP_Subtract did not start flat review"
+  key KP_Add KP_Add
+}
 
 # Orca writes its debug file without flushing, in blocks that can sit for a minute; written
 # to a terminal it is flushed line by line, so it runs in one (script) that copies to $log.
