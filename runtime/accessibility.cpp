@@ -154,6 +154,7 @@ ProcedurePresenter::Snapshot ProcedurePresenter::before()
         described_->setAccessibleDescription(QString());
         described_.clear();
     }
+    captioned_.clear();
     Snapshot snapshot;
     for (QObject *object : client_->children()) {
         auto *control = qobject_cast<QWidget *>(object);
@@ -172,7 +173,9 @@ void ProcedurePresenter::after(const Snapshot &snapshot)
     // A new message first, then what came into view.
     for (const Control &control : snapshot.controls) {
         const auto *label = qobject_cast<const QLabel *>(control.widget.data());
-        if (label && label->isVisibleTo(client_) && label->text() != control.text && !label->text().isEmpty())
+        if (!label || !label->isVisibleTo(client_) || label->text().isEmpty())
+            continue;
+        if (label->text() != control.text || std::ranges::find(captioned_, label) != captioned_.end())
             news.append(label->text());
     }
     for (const Control &control : snapshot.controls) {

@@ -46,6 +46,9 @@ public:
     Snapshot before();
     // Presents what the procedure changed since `snapshot`.
     void after(const Snapshot &snapshot);
+    // A procedure set a caption: its text is news even when it is the same as before, as
+    // on a second press during the countdown.
+    void captionSet(QObject *control) { captioned_.push_back(control); }
 
     // What was last spoken as a notification, and the control that speaks it.
     QString lastNotification() const;
@@ -58,6 +61,7 @@ private:
     std::vector<QWidget *> focusOrder_;
     QWidget *announcer_;
     QPointer<QWidget> described_;  // the button whose description carries the latest news
+    std::vector<QObject *> captioned_;  // controls whose caption the running procedure set
 };
 
 } // namespace runtime

@@ -135,6 +135,7 @@ trick::Status FormWindow::assign(const trick::Assignment &assignment)
             widget.setText(toQString(caption));
             return true;
         };
+        presenter_->captionSet(control);
         if (qobject_cast<QPushButton *>(control))
             return assignTo<QPushButton, std::string_view>(control, value, setText);
         return assignTo<QLabel, std::string_view>(control, value, setText);

@@ -16,6 +16,17 @@ const QString sixCards = QStringLiteral(
 const QString fiveCards = QStringLiteral(
     "Cards: Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds");
 
+// Counts the times a widget is shown: a reader speaks a notification each time it appears.
+struct ShowCounter : QObject {
+    explicit ShowCounter(QWidget *widget) { widget->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::Show;
+        return false;
+    }
+    int count = 0;
+};
+
 } // namespace
 
 // Form1 as a screen reader meets it: through the toolkit's accessibility interfaces. (The
@@ -121,6 +132,13 @@ TEST_F(Accessibility, CalculatingIsSpokenAsANotification)
     // It is never read twice: flat review finds the message label instead.
     EXPECT_EQ(readerChildren().count(calculating), 1);
     EXPECT_EQ(focusName(), "cmdcalculate");
+
+    // A second press sets the same message: it is spoken again, since the countdown restarts.
+    ShowCounter shows(announcer);
+    clock->advance(3000);
+    press("cmdcalculate");
+    EXPECT_EQ(shows.count, 1);
+    EXPECT_EQ(form->presenter()->lastNotification(), calculating);
 }
 
 TEST_F(Accessibility, TheRevealMovesTheFocusToAgainAndSaysWhatChanged)
