@@ -141,6 +141,7 @@ ProcedurePresenter::ProcedurePresenter(QWidget *client, std::vector<QWidget *> f
 {
     announcer_->setObjectName(QStringLiteral("announcer"));
     client_->setProperty(shownChildrenOnly, true);
+    client_->window()->installEventFilter(this);
     // A reader may have asked for the client area before it was marked: ask again.
     if (QAccessibleInterface *cached = QAccessible::queryAccessibleInterface(client_);
         cached && !dynamic_cast<ClientArea *>(cached))
@@ -214,6 +215,24 @@ void ProcedurePresenter::after(const Snapshot &snapshot)
     }
     if (!spoken.isEmpty())
         announce(spoken);
+}
+
+bool ProcedurePresenter::eventFilter(QObject *watched, QEvent *event)
+{
+    // Back from a message box, the window's focus comes back before the window is reported
+    // active, and a screen reader that takes the window's activation last names only the
+    // window. Naming the focused button once more, after the activation, tells the user
+    // where they are.
+    if (watched == client_->window() && event->type() == QEvent::WindowActivate) {
+        QTimer::singleShot(0, this, [this] {
+            QWidget *focus = client_->window()->focusWidget();
+            if (focus && focus->hasFocus()) {
+                QAccessibleEvent focused(focus, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focused);
+            }
+        });
+    }
+    return false;
 }
 
 QString ProcedurePresenter::lastNotification() const

@@ -25,7 +25,8 @@ void openFirstMenuOnF10(QMainWindow *window);
 // Controls that appear or disappear are told apart as such; a new message, and the name of
 // each picture that came into view, are spoken; and when the procedure hid the button that
 // had the keyboard focus, the focus goes to the first shown button in `focusOrder`, which
-// then carries the news in its description, so that both are heard as one.
+// then carries the news in its description, so that both are heard as one. When the window
+// is active again after a message box, the focused button is named again.
 class ProcedurePresenter final : public QObject {
     Q_OBJECT
 
@@ -53,6 +54,9 @@ public:
     // What was last spoken as a notification, and the control that speaks it.
     QString lastNotification() const;
     QWidget *announcer() const { return announcer_; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void announce(const QString &news);

@@ -106,6 +106,8 @@ key KP_Subtract
 step "the answer"
 key Tab space
 said "There was no mind reading at all." || fail "the answer was not spoken"
+said "OK push button" || fail "the answer box's OK button was not spoken"
+step "back from the answer"
 key Return
 said "The Answer to the problem push button" || fail "the focus was not spoken after the answer box"
 
