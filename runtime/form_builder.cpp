@@ -121,7 +121,7 @@ void placeControls(const WindowDescription &description, QWidget *client, double
 
 // The focus cycles over the push buttons in tab-index order and starts on the first
 // visible one. Labels have tab indexes too but never take the focus.
-void applyTabOrder(const WindowDescription &description, QWidget *client)
+void applyTabOrder(const WindowDescription &description, QWidget *client, BuiltControls &built)
 {
     std::vector<const ControlDescription *> order;
     for (const ControlDescription &control : description.controls) {
@@ -141,6 +141,7 @@ void applyTabOrder(const WindowDescription &description, QWidget *client)
             focused = true;
         }
         previous = widget;
+        built.focus_order.push_back(widget);
     }
 }
 
@@ -171,7 +172,7 @@ BuiltControls buildControls(const WindowDescription &description, QWidget *clien
         createControl(control, client, countdown, raise, built);
     built.scale = chooseLayoutScale(description, client);
     placeControls(description, client, built.scale);
-    applyTabOrder(description, client);
+    applyTabOrder(description, client, built);
     return built;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 class QMenuBar;
 class QWidget;
@@ -23,6 +24,8 @@ struct BuiltControls {
     // How many times the design's 12 twips per pixel the form is drawn: 1 at the design
     // density, more where the desktop's font needs larger boxes.
     double scale = 1.0;
+    // The push buttons in tab-index order: the order the focus cycles through them.
+    std::vector<QWidget *> focus_order;
 };
 
 // Fills the menu bar with the description's menus; choosing an item raises its Click.

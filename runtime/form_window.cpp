@@ -1,6 +1,7 @@
 #include "runtime/form_window.h"
 
 #include "generated/version.h"
+#include "runtime/accessibility.h"
 #include "runtime/form_builder.h"
 #include "runtime/message_box.h"
 #include "runtime/picture_box.h"
@@ -49,6 +50,9 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
+    // Before any control exists: the toolkit settles on a control's interface when it first
+    // reports on it, which a name given at creation already does.
+    installAccessibleInterfaces();
     const EventSink raise = [this](std::string_view control, Event event) { dispatch(control, event); };
     buildMenus(description, menuBar(), raise);
     client_ = new QWidget(this);
@@ -57,6 +61,8 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
     const BuiltControls built = buildControls(description, client_, std::move(countdown), raise);
     timer_ = built.timer;
     scale_ = built.scale;
+    presenter_ = new ProcedurePresenter(client_, built.focus_order);
+    openFirstMenuOnF10(this);
     if (timer_) {
         // A countdown leaves the form with time to spare: decoding the pictures it does not
         // show yet then spares the moment they appear (the reveal) that work. A zero-time
@@ -83,7 +89,12 @@ void FormWindow::dispatch(std::string_view control, Event event)
         return;
     for (const EventProcedure &procedure : events_) {
         if (procedure.control == control && procedure.event == event) {
+            const ProcedurePresenter::Snapshot before = presenter_->before();
+            ++running_;
             procedure.procedure(*this);
+            --running_;
+            if (!ended_)
+                presenter_->after(before);
             return;
         }
     }
@@ -124,6 +135,7 @@ trick::Status FormWindow::assign(const trick::Assignment &assignment)
             widget.setText(toQString(caption));
             return true;
         };
+        presenter_->captionSet(control);
         if (qobject_cast<QPushButton *>(control))
             return assignTo<QPushButton, std::string_view>(control, value, setText);
         return assignTo<QLabel, std::string_view>(control, value, setText);
@@ -176,6 +188,15 @@ bool FormWindow::halt(int status)
     if (timer_)
         timer_->stop();  // a pending tick is dropped
     return true;
+}
+
+bool FormWindow::focusNextPrevChild(bool next)
+{
+    // Hiding the focused button asks for the next one at once, before the procedure has
+    // shown the buttons it brings; the presenter places the focus once it has finished.
+    if (running_ > 0)
+        return true;
+    return QMainWindow::focusNextPrevChild(next);
 }
 
 void FormWindow::closeEvent(QCloseEvent *event)

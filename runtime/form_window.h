@@ -11,6 +11,7 @@
 
 namespace runtime {
 
+class ProcedurePresenter;
 class TimerControl;
 
 // A form built from its window description. It dispatches the controls' events to the
@@ -32,6 +33,8 @@ public:
     // How many times the design's 12 twips per pixel the form is drawn.
     double layoutScale() const { return scale_; }
     QWidget *clientArea() const { return client_; }
+    // Tells assistive technology and the keyboard focus what each procedure changed.
+    ProcedurePresenter *presenter() const { return presenter_; }
 
     // Consulted before every property assignment; a status other than Ok is reported as the
     // assignment's own. Lets a test make any step of any procedure fail.
@@ -45,6 +48,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Runs the event procedure for the control's event, if the form has one.
@@ -57,6 +61,8 @@ private:
     AssignmentCheck check_;
     QWidget *client_ = nullptr;
     TimerControl *timer_ = nullptr;  // owned by client_
+    ProcedurePresenter *presenter_ = nullptr;  // owned by client_
+    int running_ = 0;  // procedures under way, one inside another while a box is open
     double scale_ = 1.0;
     bool ended_ = false;
     int exitStatus_ = 0;

@@ -61,11 +61,11 @@ const runtime::WindowDescription &form1_description()
             {.name = "imgcard2", .kind = ControlKind::Image,
              .left = 960, .top = 0, .width = 4416, .height = 1236, .visible = false,
              .picture = "second_spread",
-             .accessible_name = trick::spread_description(trick::second_spread)},
+             .accessible_name = "Cards: " + trick::spread_description(trick::second_spread)},
             {.name = "imgcard1", .kind = ControlKind::Image,
              .left = 720, .top = 0, .width = 5256, .height = 1248,
              .picture = "first_spread",
-             .accessible_name = trick::spread_description(trick::first_spread)},
+             .accessible_name = "Cards: " + trick::spread_description(trick::first_spread)},
         },
     };
     return form1;

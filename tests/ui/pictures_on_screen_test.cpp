@@ -48,10 +48,10 @@ TEST_F(PicturesOnScreen, EachBoxShowsExactlyItsPicturesPixels)
 TEST_F(PicturesOnScreen, PicturesTellAScreenReaderWhichCardsTheyShow)
 {
     EXPECT_EQ(control("imgcard1")->accessibleName(),
-              "King of hearts, Jack of clubs, King of spades, Queen of diamonds, Queen of clubs, "
+              "Cards: King of hearts, Jack of clubs, King of spades, Queen of diamonds, Queen of clubs, "
               "Jack of diamonds");
     EXPECT_EQ(control("imgcard2")->accessibleName(),
-              "Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds");
+              "Cards: Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds");
 }
 
 TEST(PicturesScaled, AFormScaledUpForALargerFontDrawsTheDoubleSizePicture)
