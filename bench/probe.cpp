@@ -1,15 +1,21 @@
-// Measures Quellary and the bare Qt baseline from outside, on a real X server: it starts
-// each program itself, watches the root window for its windows being created and mapped,
-// follows their drawing with the DAMAGE extension, types into them with XTEST and reads
-// their threads' counters in /proc. Nothing is asked of the programs themselves.
+// Measures one start of a program from outside, on a real X server: it starts the program
+// itself, watches the root window for its windows being created and mapped, follows their
+// drawing with the DAMAGE extension, types into them with XTEST and reads its threads'
+// counters in /proc. Nothing is asked of the program itself.
 //
-//   quellary_bench_probe run [options] QUELLARY BASELINE
-//       alternates full runs of the two (start-up, memory, idle, countdown, reveal), then
-//       starts alone, and prints each run as a TSV line and the medians as Markdown tables;
-//   quellary_bench_probe profile --stage box|main|reveal -- COMMAND...
-//       drives one start of COMMAND (e.g. the program under valgrind) to the welcome box
-//       drawn, or on to the main window drawn, or on through a press of Space to the reveal
-//       drawn, then ends it with SIGTERM.
+//   quellary_bench_probe [OPTIONS] -- COMMAND...
+//     --program NAME, --run N   what the row is labelled with
+//     --until box|main|reveal   how far to drive the program (default: reveal)
+//     --idle-seconds S          watch S s of nothing happening before the press and after
+//                               the reveal (default: 0, no idle phases)
+//     --patient                 for a program under a profiler: long waits, and each stage
+//                               drawn and then quiet before the next
+//     --log FILE                where the program's output goes (default: /dev/null)
+//     --header                  print the column names first
+//
+// It prints one tab-separated row of raw figures; bench/run-bench does the statistics.
+// Exit status: 0 when the run went through, 1 when the program could not be driven (the row
+// says why), 2 when the probe itself cannot work.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -28,7 +34,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -41,6 +46,8 @@ extern char **environ;
 
 namespace {
 
+constexpr double countdown_ms = 5000;
+
 double now_ms()
 {
     timespec ts{};
@@ -51,38 +58,23 @@ double now_ms()
 [[noreturn]] void die(const std::string &why)
 {
     std::fprintf(stderr, "quellary_bench_probe: %s\n", why.c_str());
-    std::exit(1);
+    std::exit(2);
 }
 
 // ---- the X server side ----------------------------------------------------------------
 
-struct Damage {
-    double at;
-    int x, y, width, height;
-};
-
 struct TopLevel {
-    double created = -1;
     double mapped = -1;
-    bool override_redirect = false;
-    std::vector<Damage> damages;
-    double firstDamage() const { return damages.empty() ? -1 : damages.front().at; }
+    std::vector<double> damages;  // when each drawing request was seen
+    double firstDamage() const { return damages.empty() ? -1 : damages.front(); }
 };
 
 class XWatch {
 public:
-    void open()
+    XWatch()
     {
-        // The X server may still be starting.
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            c_ = xcb_connect(nullptr, nullptr);
-            if (!xcb_connection_has_error(c_))
-                break;
-            xcb_disconnect(c_);
-            c_ = nullptr;
-            usleep(100000);
-        }
-        if (!c_)
+        c_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(c_))
             die("cannot connect to the X display named by DISPLAY");
         root_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root;
 
@@ -101,6 +93,7 @@ public:
         space_key_ = keycode(0x0020);   // XK_space
         roundTrip();
     }
+    ~XWatch() { xcb_disconnect(c_); }
 
     // Processes events until `done` holds or the deadline passes; returns `done()`.
     bool pumpUntil(const std::function<bool()> &done, double deadline)
@@ -119,12 +112,10 @@ public:
     }
     void pumpFor(double ms) { pumpUntil([] { return false; }, now_ms() + ms); }
 
-    // The n-th top-level window mapped since forget(), if any.
+    // The n-th top-level window mapped, if any.
     std::optional<xcb_window_t> mapped(std::size_t n) const
     {
-        if (map_order_.size() <= n)
-            return std::nullopt;
-        return map_order_[n];
+        return n < map_order_.size() ? std::optional(map_order_[n]) : std::nullopt;
     }
     const TopLevel &window(xcb_window_t id) { return windows_[id]; }
     std::size_t damageCount() const
@@ -139,7 +130,7 @@ public:
         double last = -1;
         for (const auto &[id, w] : windows_)
             if (!w.damages.empty())
-                last = std::max(last, w.damages.back().at);
+                last = std::max(last, w.damages.back());
         return last;
     }
 
@@ -163,12 +154,6 @@ public:
         return result;
     }
 
-    void forget()
-    {
-        windows_.clear();
-        map_order_.clear();
-    }
-
 private:
     xcb_keycode_t keycode(xcb_keysym_t sym)
     {
@@ -179,17 +164,13 @@ private:
         if (!map)
             die("cannot read the keyboard mapping");
         const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(map);
-        xcb_keycode_t found = 0;
-        for (int i = 0; i < count && !found; ++i)
-            for (int j = 0; j < map->keysyms_per_keycode; ++j)
-                if (syms[i * map->keysyms_per_keycode + j] == sym) {
-                    found = xcb_keycode_t(setup->min_keycode + i);
-                    break;
-                }
+        const int total = count * map->keysyms_per_keycode;
+        const int at = int(std::find(syms, syms + total, sym) - syms);
+        const int per_key = map->keysyms_per_keycode;
         free(map);
-        if (!found)
-            die("the keyboard has no key for a keysym the bench types");
-        return found;
+        if (at == total)
+            die("the keyboard has no key for a keysym the probe types");
+        return xcb_keycode_t(setup->min_keycode + at / per_key);
     }
 
     void roundTrip() { free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
@@ -214,9 +195,7 @@ private:
             auto *e = reinterpret_cast<xcb_create_notify_event_t *>(event);
             if (e->parent != root_)
                 return;
-            TopLevel &w = windows_[e->window];
-            w.created = at;
-            w.override_redirect = e->override_redirect;
+            windows_[e->window];
             // Raw rectangles: one event per drawing request, nothing to acknowledge.
             xcb_damage_create(c_, xcb_generate_id(c_), e->window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
             xcb_flush(c_);
@@ -227,14 +206,13 @@ private:
             TopLevel &w = windows_[e->window];
             if (w.mapped < 0) {
                 w.mapped = at;
-                if (!e->override_redirect)
+                if (!e->override_redirect)  // menus and tooltips are not the windows followed
                     map_order_.push_back(e->window);
             }
         } else if (type == damage_event_) {
             auto *e = reinterpret_cast<xcb_damage_notify_event_t *>(event);
-            auto found = windows_.find(e->drawable);
-            if (found != windows_.end())
-                found->second.damages.push_back({at, e->area.x, e->area.y, e->area.width, e->area.height});
+            if (auto found = windows_.find(e->drawable); found != windows_.end())
+                found->second.damages.push_back(at);
         }
         // Errors (a window gone before its damage object was made) and the rest: ignored.
     }
@@ -257,90 +235,80 @@ std::string slurp(const std::string &path)
     return text.str();
 }
 
-long long statusField(const std::string &text, const char *name)
+// A "Name: value" line of a /proc status file, or -1.
+long long statusField(const std::string &text, const std::string &name)
 {
-    const std::string key = std::string("\n") + name;
-    const std::size_t at = ("\n" + text).find(key);
-    if (at == std::string::npos)
-        return -1;
-    return std::atoll(text.c_str() + at + key.size() - 1);
+    const std::size_t at = ("\n" + text).find("\n" + name + ":");
+    return at == std::string::npos ? -1 : std::atoll(text.c_str() + at + name.size() + 1);
 }
 
-struct ThreadCount {
-    std::string name;
-    long long switches = 0;  // voluntary + involuntary context switches
-};
-
-// What a process has used so far: CPU (ticks, and ns from schedstat) and every thread's
-// context switches, each one a wake-up of that thread.
+// What a process has used so far: CPU (ticks, and ns from schedstat) and each thread's
+// context switches, every one a wake-up of that thread.
 struct Counters {
     long long ticks = 0;
     long long cpu_ns = 0;
-    std::map<int, ThreadCount> threads;
+    std::map<int, std::pair<std::string, long long>> threads;  // tid: name, switches
 };
 
 Counters sample(pid_t pid)
 {
     Counters c;
-    const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
-    const std::size_t close = stat.rfind(')');
-    if (close != std::string::npos) {
-        std::istringstream fields(stat.substr(close + 2));
-        std::vector<std::string> f;
-        for (std::string word; fields >> word;)
-            f.push_back(word);
-        if (f.size() > 12)  // state is field 3, utime 14, stime 15
-            c.ticks = std::atoll(f[11].c_str()) + std::atoll(f[12].c_str());
-    }
-    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
-    if (DIR *dir = opendir(tasks.c_str())) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    const std::string stat = slurp(proc + "/stat");
+    std::istringstream fields(stat.substr(std::min(stat.rfind(')') + 2, stat.size())));
+    std::vector<long long> f;  // from the state on: utime and stime are the 12th and 13th
+    for (std::string word; fields >> word;)
+        f.push_back(std::atoll(word.c_str()));
+    if (f.size() > 12)
+        c.ticks = f[11] + f[12];
+    if (DIR *dir = opendir((proc + "/task").c_str())) {
         while (dirent *entry = readdir(dir)) {
             if (entry->d_name[0] == '.')
                 continue;
-            const std::string base = tasks + "/" + entry->d_name;
-            const std::string status = slurp(base + "/status");
-            ThreadCount t;
-            t.switches = statusField(status, "voluntary_ctxt_switches:") +
-                         statusField(status, "nonvoluntary_ctxt_switches:");
-            t.name = slurp(base + "/comm");
-            if (!t.name.empty() && t.name.back() == '\n')
-                t.name.pop_back();
-            c.cpu_ns += std::atoll(slurp(base + "/schedstat").c_str());
-            c.threads[std::atoi(entry->d_name)] = t;
+            const std::string task = proc + "/task/" + entry->d_name;
+            const std::string status = slurp(task + "/status");
+            std::string name = slurp(task + "/comm");
+            if (!name.empty() && name.back() == '\n')
+                name.pop_back();
+            c.threads[std::atoi(entry->d_name)] = {
+                name, statusField(status, "voluntary_ctxt_switches") +
+                          statusField(status, "nonvoluntary_ctxt_switches")};
+            c.cpu_ns += std::atoll(slurp(task + "/schedstat").c_str());
         }
         closedir(dir);
     }
     return c;
 }
 
+// What a stretch of the run cost the program.
 struct Usage {
     long long ticks = 0;
     double cpu_us = 0;
     long long wakeups = 0;       // all threads
     long long main_wakeups = 0;  // the main (GUI) thread alone
-    std::string by_thread;       // "name=n,..." for the threads that woke
-    std::size_t damages = 0;     // drawing on the screen meanwhile
+    std::string woke = "-";      // "name=n,..." for the threads that woke
+    std::size_t draws = 0;       // drawing on the screen meanwhile
 };
 
-Usage usage(pid_t pid, const Counters &before, const Counters &after)
+Usage usage(pid_t pid, const Counters &before, const Counters &after, std::size_t draws)
 {
     Usage u;
     u.ticks = after.ticks - before.ticks;
     u.cpu_us = double(after.cpu_ns - before.cpu_ns) / 1e3;
-    for (const auto &[tid, t] : after.threads) {
-        auto was = before.threads.find(tid);
-        const long long n = t.switches - (was == before.threads.end() ? 0 : was->second.switches);
+    u.draws = draws;
+    std::string woke;
+    for (const auto &[tid, thread] : after.threads) {
+        const auto was = before.threads.find(tid);
+        const long long n = thread.second - (was == before.threads.end() ? 0 : was->second.second);
         u.wakeups += n;
         if (tid == pid)
             u.main_wakeups = n;
-        if (n) {
-            if (!u.by_thread.empty())
-                u.by_thread += ',';
-            u.by_thread += (tid == pid ? std::string("main") : t.name) + "=" + std::to_string(n);
-        }
+        if (n)
+            woke += (woke.empty() ? "" : ",") + (tid == pid ? std::string("main") : thread.first) + "=" +
+                    std::to_string(n);
     }
-    if (u.by_thread.empty())
-        u.by_thread = "-";
+    if (!woke.empty())
+        u.woke = woke;
     return u;
 }
 
@@ -361,7 +329,7 @@ pid_t spawn(const std::vector<std::string> &command, const std::string &log)
     return pid;
 }
 
-// Ends the program (SIGTERM, then SIGKILL) and reaps it.
+// Ends the program (SIGTERM, then SIGKILL once the grace is over) and reaps it.
 void end(pid_t pid, double grace_ms)
 {
     kill(pid, SIGTERM);
@@ -379,491 +347,44 @@ void end(pid_t pid, double grace_ms)
 
 // ---- one run --------------------------------------------------------------------------
 
-struct Program {
-    std::string name;
+struct Options {
+    std::string program = "-", run = "0", until = "reveal", log = "/dev/null";
+    double idle_ms = 0;
+    bool patient = false, header = false;
     std::vector<std::string> command;
 };
 
-struct Options {
-    int runs = 20;
-    int idle_runs = 3;
-    int startup_runs = 40;  // more starts alone, for the noisiest figures
-    double idle_ms = 10000;
-    double settle_ms = 1000;
-    std::string tsv = "runs.tsv";
-    std::string log = "programs.log";
-};
-
+// Everything one run measured: times in ms, -1 where the run did not get that far.
 struct Run {
-    std::string program;
-    int index = 0;
-    bool ok = false;
-    bool full = true;  // false: a start-up alone, ended once the main window is drawn
     std::string failure;
     double box_map = -1, box_paint = -1, box_cpu_ms = -1;
-    double main_map = -1, main_paint = -1;  // from the dismissal
-    int retries = 0;
+    int retries = 0;                         // Return presses beyond the first
+    double main_map = -1, main_paint = -1;   // from the Return that worked
     int width = 0, height = 0;
     long long rss_kb = -1, pss_kb = -1, threads = -1;
-    bool idle = false;
-    Usage waiting, revealed;
-    Usage press, countdown, expiry;
-    double reveal = -1;
+    double reveal = -1;                      // from the Space tap
+    Usage press, countdown, expiry, waiting, revealed;
 };
 
-constexpr double countdown_ms = 5000;
-
-Run runOnce(XWatch &x, const Program &program, int index, bool idle, const Options &options,
-            bool full = true)
+Run drive(const Options &o)
 {
     Run r;
-    r.program = program.name;
-    r.index = index;
-    r.idle = idle;
-    r.full = full;
-    x.forget();
+    XWatch x;
+    // Under a profiler everything is tens of times slower; the deadlines stretch alike.
+    const double slow = o.patient ? 30 : 1;
     const double started = now_ms();
-    const pid_t pid = spawn(program.command, options.log);
+    const pid_t pid = spawn(o.command, o.log);
+    const auto finish = [&] {
+        end(pid, 2000 * slow);
+        return r;
+    };
     const auto fail = [&](const char *why) {
         r.failure = why;
-        end(pid, 2000);
-        x.pumpFor(200);
-        return r;
+        return finish();
     };
-
-    // The welcome box: mapped, then drawn.
-    if (!x.pumpUntil([&] { return x.mapped(0).has_value(); }, started + 10000))
-        return fail("no window");
-    const xcb_window_t box = *x.mapped(0);
-    r.box_map = x.window(box).mapped - started;
-    if (!x.pumpUntil([&] { return x.window(box).firstDamage() >= 0; }, started + 10000))
-        return fail("the box is never drawn");
-    r.box_paint = x.window(box).firstDamage() - started;
-    r.box_cpu_ms = double(sample(pid).cpu_ns) / 1e6;
-
-    // Dismissed with Return; the main window follows.
-    x.focus(box);
-    x.tap(false);
-    double dismissed = now_ms();
-    // Timed from the press that worked; the ones before it are counted.
-    while (!x.pumpUntil([&] { return x.mapped(1).has_value(); }, now_ms() + 1000)) {
-        if (++r.retries > 5)
-            return fail("the box is not dismissed by Return");
-        x.focus(box);
-        x.tap(false);
-        dismissed = now_ms();
-    }
-    const xcb_window_t main = *x.mapped(1);
-    r.main_map = x.window(main).mapped - dismissed;
-    // Keyboard focus now, so that its repaint is over before anything is measured.
-    x.focus(main);
-    if (!x.pumpUntil([&] { return x.window(main).firstDamage() >= 0; }, now_ms() + 5000))
-        return fail("the main window is never drawn");
-    const double main_drawn = x.window(main).firstDamage();
-    r.main_paint = main_drawn - dismissed;
-    std::tie(r.width, r.height) = x.size(main);
-    if (!full) {
-        r.ok = true;
-        end(pid, 2000);
-        x.pumpFor(200);
-        return r;
-    }
-
-    // Memory with the window up and drawn.
-    x.pumpUntil([] { return false; }, main_drawn + options.settle_ms);
-    const std::string status = slurp("/proc/" + std::to_string(pid) + "/status");
-    r.rss_kb = statusField(status, "VmRSS:");
-    r.threads = statusField(status, "Threads:");
-    r.pss_kb = statusField(slurp("/proc/" + std::to_string(pid) + "/smaps_rollup"), "Pss:");
-
-    // Waiting, with nothing happening.
-    if (idle) {
-        const Counters before = sample(pid);
-        const std::size_t drawn = x.damageCount();
-        x.pumpFor(options.idle_ms);
-        r.waiting = usage(pid, before, sample(pid));
-        r.waiting.damages = x.damageCount() - drawn;
-    }
-
-    // The press, the countdown, and the reveal: the first drawing after the press's own.
-    const Counters pressed_at = sample(pid);
-    x.tap(true);
-    const double pressed = now_ms();
-    x.pumpFor(300);
-    const Counters counting = sample(pid);
-    r.press = usage(pid, pressed_at, counting);
-    const std::size_t drawn = x.damageCount();
-    x.pumpUntil([] { return false; }, pressed + countdown_ms - 300);
-    const Counters expiring = sample(pid);
-    r.countdown = usage(pid, counting, expiring);
-    r.countdown.damages = x.damageCount() - drawn;
-    const auto revealed = [&]() -> double {
-        for (const Damage &d : x.window(main).damages)
-            if (d.at > pressed + 250)
-                return d.at;
-        return -1;
-    };
-    if (!x.pumpUntil([&] { return revealed() >= 0; }, pressed + countdown_ms + 3000))
-        return fail("no reveal within 8 s of the press");
-    r.reveal = revealed() - pressed;
-    x.pumpFor(300);
-    r.expiry = usage(pid, expiring, sample(pid));
-
-    // Revealed, with nothing happening.
-    if (idle) {
-        x.pumpUntil([] { return false; }, pressed + r.reveal + options.settle_ms);
-        const Counters before = sample(pid);
-        const std::size_t drawn_before = x.damageCount();
-        x.pumpFor(options.idle_ms);
-        r.revealed = usage(pid, before, sample(pid));
-        r.revealed.damages = x.damageCount() - drawn_before;
-    }
-    r.ok = true;
-    end(pid, 2000);
-    x.pumpFor(200);
-    return r;
-}
-
-// ---- reporting ------------------------------------------------------------------------
-
-std::string usageColumns(const Usage &u)
-{
-    char line[256];
-    std::snprintf(line, sizeof line, "%lld\t%.0f\t%lld\t%lld\t%zu\t%s", u.ticks, u.cpu_us, u.wakeups,
-                  u.main_wakeups, u.damages, u.by_thread.c_str());
-    return line;
-}
-
-std::string usageHeader(const char *phase)
-{
-    std::string p = phase;
-    return p + "_ticks\t" + p + "_cpu_us\t" + p + "_wakeups\t" + p + "_main_wakeups\t" + p +
-           "_draws\t" + p + "_threads";
-}
-
-void writeTsv(std::FILE *out, const Run &r, bool header)
-{
-    if (header) {
-        std::fprintf(out, "program\trun\tok\tfailure\tbox_map_ms\tbox_paint_ms\tbox_cpu_ms\t"
-                          "main_map_ms\tmain_paint_ms\tretries\twidth\theight\trss_kb\tpss_kb\t"
-                          "threads\treveal_ms\t%s\t%s\t%s\t%s\t%s\tfull\n",
-                     usageHeader("press").c_str(), usageHeader("countdown").c_str(),
-                     usageHeader("expiry").c_str(), usageHeader("waiting").c_str(),
-                     usageHeader("revealed").c_str());
-    }
-    std::fprintf(out, "%s\t%d\t%d\t%s\t%.3f\t%.3f\t%.2f\t%.3f\t%.3f\t%d\t%d\t%d\t%lld\t%lld\t%lld\t%.3f\t",
-                 r.program.c_str(), r.index, r.ok, r.failure.empty() ? "-" : r.failure.c_str(), r.box_map,
-                 r.box_paint, r.box_cpu_ms, r.main_map, r.main_paint, r.retries, r.width, r.height,
-                 r.rss_kb, r.pss_kb, r.threads, r.reveal);
-    const Usage none;
-    std::fprintf(out, "%s\t%s\t%s\t%s\t%s\t%d\n", usageColumns(r.press).c_str(), usageColumns(r.countdown).c_str(),
-                 usageColumns(r.expiry).c_str(), usageColumns(r.idle ? r.waiting : none).c_str(),
-                 usageColumns(r.idle ? r.revealed : none).c_str(), r.full);
-    std::fflush(out);
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-using Metric = std::function<double(const Run &)>;
-
-// Which runs a figure comes from.
-enum class Scope { Full, Idle, Starts };
-
-bool inScope(const Run &r, Scope scope)
-{
-    return r.ok && (scope == Scope::Starts || (r.full && (scope == Scope::Full || r.idle)));
-}
-
-std::vector<double> values(const std::vector<Run> &runs, const std::string &program, const Metric &metric,
-                           Scope scope = Scope::Full)
-{
-    std::vector<double> v;
-    for (const Run &r : runs)
-        if (r.program == program && inScope(r, scope))
-            v.push_back(metric(r));
-    return v;
-}
-
-// The median of the ratios of the runs made one right after the other: less sensitive to a
-// machine whose speed drifts than the ratio of the medians.
-double pairedRatio(const std::vector<Run> &runs, const std::string &a, const std::string &b, const Metric &metric,
-                   Scope scope)
-{
-    std::map<std::pair<bool, int>, double> first;
-    std::vector<double> ratios;
-    for (const Run &r : runs)
-        if (r.program == a && inScope(r, scope))
-            first[{r.full, r.index}] = metric(r);
-    for (const Run &r : runs) {
-        auto found = first.find({r.full, r.index});
-        if (r.program == b && inScope(r, scope) && found != first.end() && metric(r) > 0)
-            ratios.push_back(found->second / metric(r));
-    }
-    return median(ratios);
-}
-
-std::string number(double v, int decimals)
-{
-    if (std::isnan(v))
-        return "n/a";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, v);
-    return text;
-}
-
-std::string ratio(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return "n/a";
-    if (b == 0)
-        return a == 0 ? "1 (both 0)" : "inf (baseline 0)";
-    return number(a / b, 3) + "x";
-}
-
-void row(const std::vector<Run> &runs, const std::string &a, const std::string &b, const char *label,
-         const Metric &metric, int decimals, Scope scope = Scope::Full)
-{
-    const auto va = values(runs, a, metric, scope), vb = values(runs, b, metric, scope);
-    const auto range = [&](const std::vector<double> &v) {
-        if (v.empty())
-            return std::string("n/a");
-        return number(*std::min_element(v.begin(), v.end()), decimals) + " – " +
-               number(*std::max_element(v.begin(), v.end()), decimals);
-    };
-    const double ma = median(va), mb = median(vb);
-    std::printf("| %s | %s | %s | %s | %s | %s |", label, number(ma, decimals).c_str(), range(va).c_str(),
-                number(mb, decimals).c_str(), range(vb).c_str(), ratio(ma, mb).c_str());
-    if (scope == Scope::Starts) {
-        const double paired = pairedRatio(runs, a, b, metric, scope);
-        std::printf(" %s |", std::isnan(paired) ? "n/a" : (number(paired, 3) + "x").c_str());
-    }
-    std::printf("\n");
-}
-
-void tableHead(const char *title, const std::string &a, const std::string &b, bool paired = false)
-{
-    std::printf("\n### %s\n\n| measure | %s median | %s range | %s median | %s range | ratio of medians |%s\n"
-                "| --- | ---: | ---: | ---: | ---: | ---: |%s\n",
-                title, a.c_str(), a.c_str(), b.c_str(), b.c_str(), paired ? " median of paired ratios |" : "",
-                paired ? " ---: |" : "");
-}
-
-std::string threadsSeen(const std::vector<Run> &runs, const std::string &program,
-                        const std::function<const Usage &(const Run &)> &phase, Scope scope)
-{
-    // The distinct per-thread patterns, with how many runs showed each.
-    std::map<std::string, int> seen;
-    for (const Run &r : runs)
-        if (r.program == program && inScope(r, scope))
-            ++seen[phase(r).by_thread];
-    std::string out;
-    for (const auto &[pattern, n] : seen)
-        out += (out.empty() ? "" : "; ") + pattern + " ×" + std::to_string(n);
-    return out.empty() ? "n/a" : out;
-}
-
-void summarise(const std::vector<Run> &runs, const std::string &a, const std::string &b, const Options &options)
-{
-    const auto count = [&](const std::string &p, Scope scope) {
-        return values(runs, p, [](const Run &) { return 0.0; }, scope).size();
-    };
-    std::printf("Full runs completed: %s %zu, %s %zu, alternated A B, B A, ..., after one warm-up run each; "
-                "idle phases in %zu and %zu of them. Start-up figures also include %zu and %zu further "
-                "starts alone (%zu and %zu in all). Ratio = %s / %s; a paired ratio compares the two runs "
-                "made one after the other.\n",
-                a.c_str(), count(a, Scope::Full), b.c_str(), count(b, Scope::Full), count(a, Scope::Idle),
-                count(b, Scope::Idle), count(a, Scope::Starts) - count(a, Scope::Full),
-                count(b, Scope::Starts) - count(b, Scope::Full), count(a, Scope::Starts), count(b, Scope::Starts),
-                a.c_str(), b.c_str());
-    for (const Run &r : runs)
-        if (!r.ok)
-            std::printf("Failed run: %s #%d: %s\n", r.program.c_str(), r.index, r.failure.c_str());
-
-    tableHead("Start-up (ms; X events seen by the probe)", a, b, true);
-    const Scope starts = Scope::Starts;
-    row(runs, a, b, "start → welcome box mapped", [](const Run &r) { return r.box_map; }, 1, starts);
-    row(runs, a, b, "start → welcome box first drawn", [](const Run &r) { return r.box_paint; }, 1, starts);
-    row(runs, a, b, "CPU used until the box is drawn, all threads (schedstat)",
-        [](const Run &r) { return r.box_cpu_ms; }, 1, starts);
-    row(runs, a, b, "Return presses needed to dismiss the box, beyond the first",
-        [](const Run &r) { return double(r.retries); }, 0, starts);
-    row(runs, a, b, "Return on the box → main window mapped", [](const Run &r) { return r.main_map; }, 2, starts);
-    row(runs, a, b, "Return on the box → main window first drawn", [](const Run &r) { return r.main_paint; }, 2,
-        starts);
-
-    tableHead("Memory with the main window up and drawn (kB)", a, b);
-    row(runs, a, b, "VmRSS", [](const Run &r) { return double(r.rss_kb); }, 0);
-    row(runs, a, b, "Pss (smaps_rollup)", [](const Run &r) { return double(r.pss_kb); }, 0);
-    row(runs, a, b, "threads", [](const Run &r) { return double(r.threads); }, 0);
-
-    char title[160];
-    std::snprintf(title, sizeof title, "Idle: %.0f s waiting and %.0f s revealed, nothing happening", options.idle_ms / 1e3,
-                  options.idle_ms / 1e3);
-    tableHead(title, a, b);
-    row(runs, a, b, "waiting: CPU ticks (utime+stime)", [](const Run &r) { return double(r.waiting.ticks); }, 0, Scope::Idle);
-    row(runs, a, b, "waiting: CPU µs (schedstat)", [](const Run &r) { return r.waiting.cpu_us; }, 0, Scope::Idle);
-    row(runs, a, b, "waiting: wake-ups, all threads", [](const Run &r) { return double(r.waiting.wakeups); }, 0, Scope::Idle);
-    row(runs, a, b, "waiting: draws on screen", [](const Run &r) { return double(r.waiting.damages); }, 0, Scope::Idle);
-    row(runs, a, b, "revealed: CPU ticks (utime+stime)", [](const Run &r) { return double(r.revealed.ticks); }, 0, Scope::Idle);
-    row(runs, a, b, "revealed: CPU µs (schedstat)", [](const Run &r) { return r.revealed.cpu_us; }, 0, Scope::Idle);
-    row(runs, a, b, "revealed: wake-ups, all threads", [](const Run &r) { return double(r.revealed.wakeups); }, 0, Scope::Idle);
-    row(runs, a, b, "revealed: draws on screen", [](const Run &r) { return double(r.revealed.damages); }, 0, Scope::Idle);
-
-    tableHead("The countdown (every run): wake-ups, all threads, and CPU", a, b);
-    row(runs, a, b, "press handled (0 – 300 ms)", [](const Run &r) { return double(r.press.wakeups); }, 0);
-    row(runs, a, b, "counting (300 – 4700 ms): wake-ups", [](const Run &r) { return double(r.countdown.wakeups); }, 0);
-    row(runs, a, b, "counting (300 – 4700 ms): CPU µs", [](const Run &r) { return r.countdown.cpu_us; }, 0);
-    row(runs, a, b, "counting (300 – 4700 ms): draws", [](const Run &r) { return double(r.countdown.damages); }, 0);
-    row(runs, a, b, "expiry and reveal (4700 ms – reveal + 300 ms): wake-ups",
-        [](const Run &r) { return double(r.expiry.wakeups); }, 0);
-    row(runs, a, b, "… of them the main thread", [](const Run &r) { return double(r.expiry.main_wakeups); }, 0);
-    row(runs, a, b, "the whole countdown (300 ms – reveal + 300 ms): wake-ups",
-        [](const Run &r) { return double(r.countdown.wakeups + r.expiry.wakeups); }, 0);
-    row(runs, a, b, "expiry and reveal: CPU µs", [](const Run &r) { return r.expiry.cpu_us; }, 0);
-
-    std::printf("\nWhich threads woke (pattern ×runs):\n\n");
-    const std::pair<const char *, std::function<const Usage &(const Run &)>> phases[] = {
-        {"waiting", [](const Run &r) -> const Usage & { return r.waiting; }},
-        {"press", [](const Run &r) -> const Usage & { return r.press; }},
-        {"counting", [](const Run &r) -> const Usage & { return r.countdown; }},
-        {"expiry", [](const Run &r) -> const Usage & { return r.expiry; }},
-        {"revealed", [](const Run &r) -> const Usage & { return r.revealed; }},
-    };
-    for (const auto &[phase, get] : phases) {
-        const Scope scope = std::strcmp(phase, "waiting") == 0 || std::strcmp(phase, "revealed") == 0
-                                ? Scope::Idle
-                                : Scope::Full;
-        std::printf("- %s: %s: %s; %s: %s\n", phase, a.c_str(), threadsSeen(runs, a, get, scope).c_str(),
-                    b.c_str(), threadsSeen(runs, b, get, scope).c_str());
-    }
-
-    tableHead("The reveal: press (Space released) → first drawing of the reveal (ms)", a, b);
-    row(runs, a, b, "press → reveal drawn", [](const Run &r) { return r.reveal; }, 2);
-    row(runs, a, b, "… after 5000 ms", [](const Run &r) { return r.reveal - countdown_ms; }, 2);
-    for (const std::string &p : {a, b}) {
-        const auto v = values(runs, p, [](const Run &r) { return r.reveal; });
-        const long early = std::count_if(v.begin(), v.end(), [](double t) { return t < countdown_ms; });
-        std::printf("\n%s: %zu reveals, worst %s ms, earliest %s ms, %ld before 5000 ms.", p.c_str(), v.size(),
-                    v.empty() ? "n/a" : number(*std::max_element(v.begin(), v.end()), 2).c_str(),
-                    v.empty() ? "n/a" : number(*std::min_element(v.begin(), v.end()), 2).c_str(), early);
-    }
-    std::printf("\n");
-}
-
-int runCommand(int argc, char **argv)
-{
-    Options options;
-    std::vector<std::string> programs;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const auto next = [&]() -> std::string {
-            if (i + 1 >= argc)
-                die("missing value after " + arg);
-            return argv[++i];
-        };
-        if (arg == "--runs")
-            options.runs = std::stoi(next());
-        else if (arg == "--idle-runs")
-            options.idle_runs = std::stoi(next());
-        else if (arg == "--startup-runs")
-            options.startup_runs = std::stoi(next());
-        else if (arg == "--idle-seconds")
-            options.idle_ms = std::stod(next()) * 1e3;
-        else if (arg == "--tsv")
-            options.tsv = next();
-        else if (arg == "--log")
-            options.log = next();
-        else
-            programs.push_back(arg);
-    }
-    if (programs.size() != 2)
-        die("usage: quellary_bench_probe run [--runs N] [--idle-runs N] [--idle-seconds S] [--tsv FILE] "
-            "[--startup-runs N] [--log FILE] QUELLARY BASELINE");
-
-    XWatch x;
-    x.open();
-    Program quellary{"Quellary", {programs[0]}};
-    Program baseline{"bare Qt", {programs[1]}};
-
-    // Warm-up, one each, not counted: fills the page cache and finds the main window's size,
-    // which the baseline window then takes.
-    const Run warm = runOnce(x, quellary, -1, false, options, false);
-    if (!warm.ok)
-        die("Quellary warm-up run failed: " + warm.failure);
-    baseline.command.insert(baseline.command.end(),
-                            {"--size", std::to_string(warm.width) + "x" + std::to_string(warm.height)});
-    const Run warm_baseline = runOnce(x, baseline, -1, false, options, false);
-    if (!warm_baseline.ok)
-        die("baseline warm-up run failed: " + warm_baseline.failure);
-    std::fprintf(stderr, "main window %dx%d; baseline window %dx%d\n", warm.width, warm.height, warm_baseline.width,
-                 warm_baseline.height);
-
-    std::FILE *tsv = std::fopen(options.tsv.c_str(), "w");
-    if (!tsv)
-        die("cannot write " + options.tsv);
-    std::vector<Run> runs;
-    for (int i = 0; i < options.runs; ++i) {
-        // A B, then B A: a drift in the machine's load falls on both alike.
-        const Program *order[2] = {&quellary, &baseline};
-        if (i % 2)
-            std::swap(order[0], order[1]);
-        for (const Program *p : order) {
-            runs.push_back(runOnce(x, *p, i, i < options.idle_runs, options));
-            writeTsv(tsv, runs.back(), runs.size() == 1);
-            const Run &r = runs.back();
-            std::fprintf(stderr, "%-8s #%2d %s box %.1f ms, main %.2f ms, rss %lld kB, reveal %.2f ms%s\n",
-                         r.program.c_str(), i, r.ok ? "ok" : r.failure.c_str(), r.box_map, r.main_map, r.rss_kb,
-                         r.reveal, r.idle ? " (+idle)" : "");
-        }
-    }
-    for (int i = 0; i < options.startup_runs; ++i) {
-        const Program *order[2] = {&quellary, &baseline};
-        if (i % 2)
-            std::swap(order[0], order[1]);
-        for (const Program *p : order) {
-            runs.push_back(runOnce(x, *p, i, false, options, false));
-            writeTsv(tsv, runs.back(), false);
-        }
-    }
-    std::fclose(tsv);
-    summarise(runs, quellary.name, baseline.name, options);
-    return 0;
-}
-
-// One start under a profiler: slow, so every wait is long, and "drawn" means drawn and
-// then quiet for a while.
-int profileCommand(int argc, char **argv)
-{
-    std::string stage = "box", log = "/dev/null";
-    int i = 2;
-    for (; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--stage" && i + 1 < argc)
-            stage = argv[++i];
-        else if (arg == "--log" && i + 1 < argc)
-            log = argv[++i];
-        else if (arg == "--") {
-            ++i;
-            break;
-        } else
-            die("usage: quellary_bench_probe profile --stage box|main|reveal [--log FILE] -- COMMAND...");
-    }
-    if (i >= argc || (stage != "box" && stage != "main" && stage != "reveal"))
-        die("usage: quellary_bench_probe profile --stage box|main|reveal [--log FILE] -- COMMAND...");
-    XWatch x;
-    x.open();
-    const double started = now_ms();
-    const pid_t pid = spawn(std::vector<std::string>(argv + i, argv + argc), log);
-    // Until nothing has been drawn for `ms`, or `limit` has passed.
-    const auto quiet = [&](double ms, double limit) {
-        const double give_up = now_ms() + limit;
+    // Until nothing has been drawn for `ms`: a profiled stage is drawn and its drawing over.
+    const auto quiet = [&](double ms) {
+        const double give_up = now_ms() + 60000;
         for (;;) {
             const double until = std::min(std::max(x.lastDamage(), 0.0) + ms, give_up);
             if (now_ms() >= until)
@@ -871,57 +392,188 @@ int profileCommand(int argc, char **argv)
             x.pumpFor(until - now_ms());
         }
     };
-    if (!x.pumpUntil([&] { return x.mapped(0) && x.window(*x.mapped(0)).firstDamage() >= 0; }, started + 300000))
-        die("no welcome box drawn");
+    // What `idle_ms` of nothing happening costs the program.
+    const auto idle = [&] {
+        const Counters before = sample(pid);
+        const std::size_t drawn = x.damageCount();
+        x.pumpFor(o.idle_ms);
+        return usage(pid, before, sample(pid), x.damageCount() - drawn);
+    };
+
+    // The welcome box: mapped, then drawn.
+    if (!x.pumpUntil([&] { return x.mapped(0).has_value(); }, started + 10000 * slow))
+        return fail("no window");
     const xcb_window_t box = *x.mapped(0);
-    std::printf("box_mapped_ms=%.0f box_drawn_ms=%.0f\n", x.window(box).mapped - started,
-                x.window(box).firstDamage() - started);
-    quiet(1500, 60000);
-    std::fprintf(stderr, "profile: box quiet at %.0f ms\n", now_ms() - started);
-    if (stage != "box") {
-        int tries = 0;
-        do {
-            x.focus(box);
-            x.tap(false);
-            std::fprintf(stderr, "profile: Return at %.0f ms\n", now_ms() - started);
-        } while (!x.pumpUntil([&] { return x.mapped(1).has_value(); }, now_ms() + 10000) && ++tries < 10);
-        if (!x.mapped(1))
-            die("the box was not dismissed");
-        const xcb_window_t main = *x.mapped(1);
-        if (!x.pumpUntil([&] { return x.window(main).firstDamage() >= 0; }, now_ms() + 120000))
-            die("no main window drawn");
-        std::printf("main_mapped_ms=%.0f main_drawn_ms=%.0f\n", x.window(main).mapped - started,
-                    x.window(main).firstDamage() - started);
-        x.focus(main);
-        quiet(2000, 60000);
-        std::fprintf(stderr, "profile: main quiet at %.0f ms\n", now_ms() - started);
-        if (stage == "reveal") {
-            x.tap(true);
-            const double pressed = now_ms();
-            const std::size_t drawn = x.window(main).damages.size();
-            quiet(2000, 60000);  // the press's own drawing
-            if (!x.pumpUntil([&] { return x.window(main).damages.size() > drawn &&
-                                          x.window(main).damages.back().at > pressed + countdown_ms; },
-                             pressed + 120000))
-                die("no reveal drawn");
-            quiet(2000, 60000);
-            std::printf("reveal_drawn_ms=%.0f\n", x.window(main).damages.back().at - started);
-        }
+    r.box_map = x.window(box).mapped - started;
+    if (!x.pumpUntil([&] { return x.window(box).firstDamage() >= 0; }, started + 10000 * slow))
+        return fail("the box is never drawn");
+    r.box_paint = x.window(box).firstDamage() - started;
+    r.box_cpu_ms = double(sample(pid).cpu_ns) / 1e6;
+    if (o.patient)
+        quiet(1500);
+    if (o.until == "box")
+        return finish();
+
+    // Dismissed with Return; the main window follows. A slow program may show the box before
+    // it takes keys: the press that worked is timed, the ones before it counted.
+    double dismissed = 0;
+    for (;;) {
+        x.focus(box);
+        x.tap(false);
+        dismissed = now_ms();
+        if (x.pumpUntil([&] { return x.mapped(1).has_value(); }, now_ms() + 1000 * slow))
+            break;
+        if (++r.retries > 5)
+            return fail("the box is not dismissed by Return");
     }
-    end(pid, 120000);
-    std::fprintf(stderr, "profile: ended at %.0f ms\n", now_ms() - started);
-    return 0;
+    const xcb_window_t main = *x.mapped(1);
+    r.main_map = x.window(main).mapped - dismissed;
+    // Keyboard focus now, so that its repaint is over before anything is measured.
+    x.focus(main);
+    if (!x.pumpUntil([&] { return x.window(main).firstDamage() >= 0; }, now_ms() + 5000 * slow))
+        return fail("the main window is never drawn");
+    const double main_drawn = x.window(main).firstDamage();
+    r.main_paint = main_drawn - dismissed;
+    std::tie(r.width, r.height) = x.size(main);
+    if (o.patient)
+        quiet(2000);
+    if (o.until == "main")
+        return finish();
+
+    // Memory with the window up and drawn.
+    x.pumpUntil([] { return false; }, main_drawn + 1000);
+    const std::string proc = "/proc/" + std::to_string(pid);
+    const std::string status = slurp(proc + "/status");
+    r.rss_kb = statusField(status, "VmRSS");
+    r.threads = statusField(status, "Threads");
+    r.pss_kb = statusField(slurp(proc + "/smaps_rollup"), "Pss");
+    if (o.idle_ms > 0)
+        r.waiting = idle();
+
+    // The press, the countdown, and the reveal: the first drawing after the press's own.
+    // Under a profiler the press's drawing may take longer than 250 ms, so there the reveal
+    // is the first drawing after the full countdown (the runs show it is never early).
+    const Counters pressed_at = sample(pid);
+    x.tap(true);
+    const double pressed = now_ms();
+    x.pumpFor(300);
+    const Counters counting = sample(pid);
+    r.press = usage(pid, pressed_at, counting, 0);
+    const std::size_t drawn = x.damageCount();
+    x.pumpUntil([] { return false; }, pressed + countdown_ms - 300);
+    const Counters expiring = sample(pid);
+    r.countdown = usage(pid, counting, expiring, x.damageCount() - drawn);
+    const double gap = o.patient ? countdown_ms : 250;
+    const auto revealed = [&]() -> double {
+        for (double at : x.window(main).damages)
+            if (at > pressed + gap)
+                return at;
+        return -1;
+    };
+    if (!x.pumpUntil([&] { return revealed() >= 0; }, pressed + countdown_ms + 3000 * slow))
+        return fail("no reveal within the countdown and 3 s");
+    r.reveal = revealed() - pressed;
+    x.pumpFor(300);
+    r.expiry = usage(pid, expiring, sample(pid), 0);
+    if (o.patient)
+        quiet(2000);
+    if (o.idle_ms > 0) {
+        x.pumpUntil([] { return false; }, pressed + r.reveal + 1000);
+        r.revealed = idle();
+    }
+    return finish();
+}
+
+// ---- the row --------------------------------------------------------------------------
+
+void printRow(const Options &o, const Run &r)
+{
+    std::vector<std::pair<std::string, std::string>> columns;
+    const auto put = [&](const std::string &name, const std::string &value) { columns.emplace_back(name, value); };
+    const auto real = [](double v, int decimals) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", decimals, v);
+        return std::string(text);
+    };
+    const auto whole = [](long long v) { return std::to_string(v); };
+    put("program", o.program);
+    put("run", o.run);
+    put("until", o.until);
+    put("idle_s", real(o.idle_ms / 1e3, 0));
+    put("ok", r.failure.empty() ? "1" : "0");
+    put("failure", r.failure.empty() ? "-" : r.failure);
+    put("box_map_ms", real(r.box_map, 3));
+    put("box_paint_ms", real(r.box_paint, 3));
+    put("box_cpu_ms", real(r.box_cpu_ms, 2));
+    put("retries", whole(r.retries));
+    put("main_map_ms", real(r.main_map, 3));
+    put("main_paint_ms", real(r.main_paint, 3));
+    put("width", whole(r.width));
+    put("height", whole(r.height));
+    put("rss_kb", whole(r.rss_kb));
+    put("pss_kb", whole(r.pss_kb));
+    put("threads", whole(r.threads));
+    put("reveal_ms", real(r.reveal, 3));
+    for (const auto &[phase, u] : {std::pair<std::string, const Usage &>{"press", r.press},
+                                   {"countdown", r.countdown}, {"expiry", r.expiry},
+                                   {"waiting", r.waiting}, {"revealed", r.revealed}}) {
+        put(phase + "_ticks", whole(u.ticks));
+        put(phase + "_cpu_us", real(u.cpu_us, 0));
+        put(phase + "_wakeups", whole(u.wakeups));
+        put(phase + "_main_wakeups", whole(u.main_wakeups));
+        put(phase + "_draws", whole(u.draws));
+        put(phase + "_woke", u.woke);
+    }
+    for (bool names : {true, false}) {
+        if (names && !o.header)
+            continue;
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            std::printf("%s%s", i ? "\t" : "", (names ? columns[i].first : columns[i].second).c_str());
+        std::printf("\n");
+    }
+}
+
+Options parse(int argc, char **argv)
+{
+    Options o;
+    const char *usage = "usage: quellary_bench_probe [--program NAME] [--run N] [--until box|main|reveal] "
+                        "[--idle-seconds S] [--patient] [--log FILE] [--header] -- COMMAND...";
+    int i = 1;
+    for (; i < argc && std::string(argv[i]) != "--"; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&] { return i + 1 < argc ? std::string(argv[++i]) : (die(usage), ""); };
+        if (arg == "--program")
+            o.program = value();
+        else if (arg == "--run")
+            o.run = value();
+        else if (arg == "--until")
+            o.until = value();
+        else if (arg == "--idle-seconds")
+            o.idle_ms = std::atof(value().c_str()) * 1e3;
+        else if (arg == "--log")
+            o.log = value();
+        else if (arg == "--patient")
+            o.patient = true;
+        else if (arg == "--header")
+            o.header = true;
+        else
+            die(usage);
+    }
+    o.command.assign(argv + std::min(i + 1, argc), argv + argc);
+    if (o.command.empty() || (o.until != "box" && o.until != "main" && o.until != "reveal"))
+        die(usage);
+    return o;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "run")
-        return runCommand(argc, argv);
-    if (command == "profile")
-        return profileCommand(argc, argv);
-    std::fprintf(stderr, "usage: quellary_bench_probe run|profile ...\n");
-    return 2;
+    const Options options = parse(argc, argv);
+    const Run run = drive(options);
+    printRow(options, run);
+    std::fprintf(stderr, "%s #%s %s: box %.1f ms, main %.2f ms, reveal %.2f ms\n", options.program.c_str(),
+                 options.run.c_str(), run.failure.empty() ? "ok" : run.failure.c_str(), run.box_map,
+                 run.main_paint, run.reveal);
+    return run.failure.empty() ? 0 : 1;
 }

@@ -3,6 +3,8 @@
 //
 // usage: quellary_render_icon ICON.svg OUTPUT.png
 
+#include "tools/svg_tool.h"
+
 #include <QImage>
 #include <QList>
 #include <QPainter>
@@ -61,21 +63,9 @@ QImage drop_unused_colours(const QImage &indexed)
     return compact;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Renders the icon to `output`, or says why it cannot.
+bool render_icon(QSvgRenderer &svg, const QString &output)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s ICON.svg OUTPUT.png\n", argv[0]);
-        return 2;
-    }
-    // Like the card pictures: paths only, so no application object and no display.
-    QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
-    if (!svg.isValid()) {
-        std::fprintf(stderr, "cannot read the icon %s\n", argv[1]);
-        return 1;
-    }
-
     QImage image(icon_size, icon_size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -90,11 +80,18 @@ int main(int argc, char **argv)
     if (icon.colorCount() > max_colours) {
         std::fprintf(stderr, "the icon uses %d colours, more than %d\n", icon.colorCount(),
                      max_colours);
-        return 1;
+        return false;
     }
-    if (!icon.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", argv[2]);
-        return 1;
+    if (!icon.save(output, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+        return false;
     }
-    return 0;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return tools::render_svg(argc, argv, "ICON.svg OUTPUT.png", "the icon", render_icon);
 }

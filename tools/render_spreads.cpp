@@ -3,6 +3,7 @@
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
+#include "tools/svg_tool.h"
 #include "trick/card_spreads.h"
 
 #include <QDir>
@@ -63,22 +64,10 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Both spreads at both densities into `folder`.
+bool render_spreads(QSvgRenderer &deck, const QString &folder)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s DECK.svgz OUTPUT_FOLDER\n", argv[0]);
-        return 2;
-    }
-    // No application object: the deck's cards are paths and embedded images, no text, so
-    // nothing needs fonts or a display and the tool runs on any build machine.
-    QSvgRenderer deck(QString::fromLocal8Bit(argv[1]));
-    if (!deck.isValid()) {
-        std::fprintf(stderr, "cannot read the card deck %s\n", argv[1]);
-        return 1;
-    }
-    const QDir out(QString::fromLocal8Bit(argv[2]));
+    const QDir out(folder);
 
     bool ok = true;
     for (int scale : {1, 2}) {
@@ -88,5 +77,12 @@ int main(int argc, char **argv)
         ok = render_spread(deck, trick::second_spread, {368, 103}, scale,
                            out.filePath("second_spread" + suffix)) && ok;
     }
-    return ok ? 0 : 1;
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return tools::render_svg(argc, argv, "DECK.svgz OUTPUT_FOLDER", "the card deck", render_spreads);
 }
