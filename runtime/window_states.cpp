@@ -26,25 +26,42 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        // A window's handle exists by the time it is shown. The state is followed from the
-        // moment it is asked for: Qt sends the request before it tells anyone, and the size
-        // that comes back must find the window free to take it.
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            // A window's handle exists by the time it is shown.
             auto *widget = static_cast<QWidget *>(watched);
             if (widget->isWindow() && widget->windowHandle())
                 connect(widget->windowHandle(), &QWindow::windowStateChanged, this,
-                        &DemandedSizes::stateChanged, Qt::UniqueConnection);
+                        &DemandedSizes::requested, Qt::UniqueConnection);
+        } else if (event->type() == QEvent::WindowStateChange && event->spontaneous() &&
+                   watched->isWindowType()) {
+            // The window system has put the window in this state.
+            auto *handle = static_cast<QWindow *>(watched);
+            follow(windowOf(handle), handle->windowStates());
         }
         return false;
     }
 
 private:
-    void stateChanged(Qt::WindowState state)
+    // The program or Qt's title bar asks for a state. Qt sends the request before it tells
+    // anyone, so a demanded size must find the window free to take it from now on. The
+    // window's own size comes back only once the window system has left that state: until
+    // then, it may still demand the other.
+    void requested(Qt::WindowState state)
     {
-        QWidget *window = windowOf(qobject_cast<QWindow *>(sender()));
+        if (demandsSize(state))
+            follow(windowOf(qobject_cast<QWindow *>(sender())), state);
+    }
+
+    static bool demandsSize(Qt::WindowStates states)
+    {
+        return states & (Qt::WindowMaximized | Qt::WindowFullScreen);
+    }
+
+    static void follow(QWidget *window, Qt::WindowStates states)
+    {
         if (!window)
             return;
-        const bool demanded = state == Qt::WindowMaximized || state == Qt::WindowFullScreen;
+        const bool demanded = demandsSize(states);
         const QVariant kept = window->property(ownSizeProperty);
         if (demanded && !kept.isValid()) {
             OwnSize own{window->minimumSize(), window->maximumSize()};

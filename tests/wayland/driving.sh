@@ -16,27 +16,51 @@ start() {
   pid=$!
 }
 
-# The top-level windows of $pid, one "left top right bottom" line each (screen pixels,
-# title bar included), as weston's scene graph lists them.
+# The top-level windows of $pid, one "left top right bottom title" line each (screen
+# pixels, title bar included), as weston's scene graph lists them.
 toplevels() {
   weston-debug scene-graph 2>/dev/null | awk -v pid="$pid" '
-    /View [0-9]+ \(role xdg_toplevel, PID / { mine = ($0 ~ ("PID " pid ",")); next }
-    mine && /position:/ { gsub(/[(),]/, " "); print $2, $3, $5, $6; mine = 0 }'
+    /View [0-9]+ \(role xdg_toplevel, PID / {
+      mine = ($0 ~ ("PID " pid ","))
+      title = $0; sub(/.*top-level window \047/, "", title); sub(/\047 of .*/, "", title)
+      next
+    }
+    mine && /position:/ { gsub(/[(),]/, " "); print $2, $3, $5, $6, title; mine = 0 }'
 }
+window_count() { toplevels | wc -l; }
 
 # Waits up to $WAIT_SECONDS (5) for a window of $pid whose geometry ($X $Y $WIDTH $HEIGHT)
-# passes the test in $1, and sets those four to its geometry.
+# and title ($TITLE) pass the test in $1, and sets those five to that window's.
 wait_for_window() {
-  local test=$1 left top right bottom
+  local test=$1 left top right bottom title
   for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
-    while read -r left top right bottom; do
-      X=$left Y=$top WIDTH=$((right - left)) HEIGHT=$((bottom - top))
+    while read -r left top right bottom title; do
+      X=$left Y=$top WIDTH=$((right - left)) HEIGHT=$((bottom - top)) TITLE=$title
       eval "$test" && return 0
     done < <(toplevels)
     sleep 0.05
   done
   return 1
 }
+
+# The main window at the stock font: the form's 545 x 355 pixels, a menu bar and Qt's frame.
+is_main='[ "$WIDTH" -eq 551 ]'
+
+# Sets $CX $CY to the screen position of the form's top-left corner in the window at $X $Y
+# $WIDTH $HEIGHT whose menu bar is $menu pixels high, and $calculate, $again and $message
+# to the screen rectangles of "Calculate my thoughts", "One more time please" and the
+# message line. The form sits in the middle of whatever room the window gives it.
+find_controls() {
+  CX=$((X + frame_side + (WIDTH - 2 * frame_side - 545) / 2))
+  CY=$((Y + frame_top + menu + (HEIGHT - frame_top - frame_side - menu - 355) / 2))
+  calculate="141x41+$((CX + 20))+$((CY + 230))"
+  again="161x31+$((CX + 10))+$((CY + 290))"
+  message="261x31+$((CX + 170))+$((CY + 240))"
+}
+# The reveal: "Calculate my thoughts" is gone and "One more time please" is drawn.
+revealed() { ! drawn "$calculate" && drawn "$again"; }
+click_exit() { click_at $((CX + 455)) $((CY + 310)); }
+click_answer() { click_at $((CX + 295)) $((CY + 310)); }
 
 # Waits up to $WAIT_SECONDS (5) for the shell test in $1 to hold.
 wait_until() {
