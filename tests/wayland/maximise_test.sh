@@ -54,7 +54,7 @@ shoot wayland-after-maximise
 alive "the main window restored"
 
 click_exit
-ended_within_ms 1000
+ended_within_ms "${EXIT_LIMIT_MS:-1000}"
 [ "$status" = 0 ] || fail "Exit: status $status, $took ms after the press"
 [ -s "$err" ] && { fail "stderr is not empty:"; cat "$err"; }
 rm -f "$err"

@@ -15,7 +15,7 @@ export XDG_RUNTIME_DIR=$runtime_dir WAYLAND_DISPLAY=$socket
 
 # Ready once its shell has put up the panel: windows then open where they always will.
 ready=no
-for _ in $(seq 200); do
+for _ in $(seq 400); do   # up to 20 s on a busy machine
   kill -0 "$server" 2>/dev/null || break
   if [ -S "$runtime_dir/$socket" ] && weston-debug scene-graph 2>/dev/null | grep -q 'panel for output'; then
     ready=yes; break
