@@ -42,10 +42,10 @@ protected:
     }
 
 private:
-    // The program or Qt's title bar asks for a state. Qt sends the request before it tells
-    // anyone, so a demanded size must find the window free to take it from now on. The
-    // window's own size comes back only once the window system has left that state: until
-    // then, it may still demand the other.
+    // The program or Qt's title bar asks for a state. Qt has sent the request by the time it
+    // says so, and the demanded size may come back before anything else: the window must be
+    // free to take it from now on. Its own size comes back only once the window system has
+    // left the state, since until then a window of any other size is an error.
     void requested(Qt::WindowState state)
     {
         if (demandsSize(state))
