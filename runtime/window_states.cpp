@@ -15,6 +15,7 @@ struct OwnSize {
     QSize minimum;
     QSize maximum;
     QLayout::SizeConstraint constraint = QLayout::SetDefaultConstraint;
+    Qt::Alignment alignment;
 };
 
 constexpr const char *ownSizeProperty = "quellaryOwnSize";
@@ -64,10 +65,15 @@ private:
         const bool demanded = demandsSize(states);
         const QVariant kept = window->property(ownSizeProperty);
         if (demanded && !kept.isValid()) {
-            OwnSize own{window->minimumSize(), window->maximumSize()};
+            OwnSize own;
+            own.minimum = window->minimumSize();
+            own.maximum = window->maximumSize();
             if (QLayout *layout = window->layout()) {
                 own.constraint = layout->sizeConstraint();
+                own.alignment = layout->alignment();
                 layout->setSizeConstraint(QLayout::SetNoConstraint);
+                // A box's contents stay together in the middle of the larger window.
+                layout->setAlignment(Qt::AlignCenter);
             }
             window->setProperty(ownSizeProperty, QVariant::fromValue(own));
             window->setMinimumSize(0, 0);
@@ -77,8 +83,10 @@ private:
             window->setProperty(ownSizeProperty, QVariant());
             window->setMinimumSize(own.minimum);
             window->setMaximumSize(own.maximum);
-            if (QLayout *layout = window->layout())
+            if (QLayout *layout = window->layout()) {
+                layout->setAlignment(own.alignment);
                 layout->setSizeConstraint(own.constraint);
+            }
         }
     }
 

@@ -2,6 +2,7 @@
 #include "tests/support/form_fixture.h"
 
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
@@ -89,6 +90,13 @@ TEST_F(DemandedSizes, AMessageBoxTakesTheMaximisedSizeToo)
     EXPECT_TRUE(admits(box, screenRoom(Qt::WindowMaximized)));
     ASSERT_TRUE(settles([&] { return box.frameGeometry().size() == screenRoom(Qt::WindowMaximized); }))
         << sizeText(box.frameGeometry().size());
+    // Its text and button stay together in the middle, not at opposite corners.
+    const QRect middle(box.width() / 4, box.height() / 4, box.width() / 2, box.height() / 2);
+    const auto *text = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(middle.contains(text->geometry()));
+    const QAbstractButton *ok = box.button(QMessageBox::Ok);
+    EXPECT_TRUE(middle.contains(QRect(ok->mapTo(&box, QPoint()), ok->size())));
     ask(box, Qt::WindowNoState);
     ASSERT_TRUE(settles([&] { return box.size() == own; })) << sizeText(box.size());
     EXPECT_EQ(box.maximumSize(), own);
