@@ -10,6 +10,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
@@ -55,9 +56,15 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
     installAccessibleInterfaces();
     const EventSink raise = [this](std::string_view control, Event event) { dispatch(control, event); };
     buildMenus(description, menuBar(), raise);
-    client_ = new QWidget(this);
+    // Where the window system makes the window larger than the form (maximised), the form
+    // keeps its size in the middle.
+    auto *middle = new QWidget(this);
+    auto *centring = new QGridLayout(middle);
+    centring->setContentsMargins(QMargins());
+    client_ = new QWidget(middle);
     client_->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client_);
+    centring->addWidget(client_, 0, 0, Qt::AlignCenter);
+    setCentralWidget(middle);
     const BuiltControls built = buildControls(description, client_, std::move(countdown), raise);
     timer_ = built.timer;
     scale_ = built.scale;
