@@ -9,6 +9,7 @@
 #include <string_view>
 
 class QMenuBar;
+class QSize;
 class QWidget;
 
 namespace runtime {
@@ -23,6 +24,8 @@ struct BuiltControls {
     // How many times the design's 12 twips per pixel the form is drawn: 1 at the design
     // density, more where the desktop's font needs larger boxes.
     double scale = 1.0;
+    // The scale at which the widest caption fits in the desktop's font.
+    double caption_scale = 1.0;
 };
 
 // Fills the menu bar with the description's menus; choosing an item raises its Click.
@@ -34,5 +37,15 @@ void buildMenus(const WindowDescription &description, QMenuBar *bar, const Event
 // `countdown`.
 BuiltControls buildControls(const WindowDescription &description, QWidget *client,
                             std::unique_ptr<Countdown> countdown, const EventSink &raise);
+
+// Places the controls and sizes their fonts for the form drawn `scale` times the design
+// density. Below `caption_scale`, the scale the desktop's font was measured for, every font
+// shrinks with the form so that the proportions stay.
+void placeControls(const WindowDescription &description, QWidget *client, double scale,
+                   double caption_scale);
+
+// The largest scale up to `wanted` at which the client area fits in `room` (logical
+// pixels), but never below `least`.
+double fittingScale(const WindowDescription &description, double wanted, QSize room, double least);
 
 } // namespace runtime

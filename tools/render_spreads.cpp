@@ -1,5 +1,7 @@
 // Draws the trick's two spreads of court cards from the card deck's vector art into the
-// 24-bit BMPs the form shows, once at the form's design density and once at twice that.
+// 24-bit BMPs the form shows, once at the form's design density and once at twice that,
+// and into one small SVG per spread holding just its cards, from which the form draws
+// them at any other size.
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
@@ -8,6 +10,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <QSvgRenderer>
 
 #include <array>
@@ -33,18 +36,12 @@ QString element_id(trick::Card card)
                                        QLatin1String(suits[static_cast<int>(card.suit)]));
 }
 
-// picture_size is the 1x size: the form's frames leave uneven margins right and below.
+// Paints the spread's picture, picture_size large at the design density, on `painter`.
 template <std::size_t N>
-bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
-                   QSize picture_size, int scale, const QString &path)
+bool paint_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread, QSize picture_size,
+                  QPainter &painter)
 {
-    QImage image(picture_size * scale, QImage::Format_RGB32);
-    image.fill(background);
-    image.setDotsPerMeterX(dots_per_metre_x * scale);
-    image.setDotsPerMeterY(dots_per_metre_y * scale);
-
-    QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.fillRect(QRect(QPoint(), picture_size), QColor::fromRgb(background));
     for (std::size_t i = 0; i < N; ++i) {
         const QString id = element_id(spread[i]);
         if (!deck.elementExists(id)) {
@@ -52,15 +49,53 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
             return false;
         }
         const QPoint top_left = first_card + QPoint(static_cast<int>(i) * card_pitch, 0);
-        deck.render(&painter, id, QRectF(top_left * scale, card_size * scale));
+        deck.render(&painter, id, QRectF(top_left, card_size));
     }
+    return true;
+}
+
+// picture_size is the 1x size: the form's frames leave uneven margins right and below.
+template <std::size_t N>
+bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
+                   QSize picture_size, int scale, const QString &path)
+{
+    QImage image(picture_size * scale, QImage::Format_RGB32);
+    image.setDotsPerMeterX(dots_per_metre_x * scale);
+    image.setDotsPerMeterY(dots_per_metre_y * scale);
+
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.scale(scale, scale);
+    const bool painted = paint_spread(deck, spread, picture_size, painter);
     painter.end();
+    if (!painted)
+        return false;
 
     if (!image.save(path, "BMP")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;
+}
+
+// The same picture as vector art: only the cards it shows, about 40 kB of paths and the
+// deck's small face images, instead of the 2 MB deck.
+template <std::size_t N>
+bool write_spread_svg(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
+                      QSize picture_size, const QString &path)
+{
+    QSvgGenerator generator;
+    generator.setFileName(path);
+    generator.setSize(picture_size);
+    generator.setViewBox(QRect(QPoint(), picture_size));
+    generator.setResolution(qRound(dots_per_metre_x * 0.0254));
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    const bool painted = paint_spread(deck, spread, picture_size, painter);
+    return painter.end() && painted;
 }
 
 } // namespace
@@ -88,5 +123,7 @@ int main(int argc, char **argv)
         ok = render_spread(deck, trick::second_spread, {368, 103}, scale,
                            out.filePath("second_spread" + suffix)) && ok;
     }
+    ok = write_spread_svg(deck, trick::first_spread, {438, 104}, out.filePath("first_spread.svg")) && ok;
+    ok = write_spread_svg(deck, trick::second_spread, {368, 103}, out.filePath("second_spread.svg")) && ok;
     return ok ? 0 : 1;
 }
