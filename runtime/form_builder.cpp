@@ -129,20 +129,41 @@ void placeControls(const WindowDescription &description, QWidget *client, double
             continue;
         widget->setGeometry(twipsToPixels(control.left, control.top, control.width, control.height, scale));
         // A font of the form's own (the message line's) is designed against the stock
-        // desktop font, so it grows with the whole form. The desktop's font is what the
-        // scale was chosen for; it shrinks only where the form must be smaller than that.
+        // desktop font, so it grows with the whole form.
         if (control.font) {
             QFont font(toQString(control.font->family));
             font.setPointSizeF(control.font->points * scale);
             font.setWeight(QFont::Weight(control.font->weight));
             widget->setFont(font);
-        } else if (scale != caption_scale) {
-            widget->setFont(enlarged(QApplication::font(widget), scale / caption_scale));
-        } else if (widget->testAttribute(Qt::WA_SetFont)) {
-            widget->setFont(QFont());  // the desktop's font again
         }
     }
     client->setFixedSize(twipsToPixels(0, 0, description.client_width, description.client_height, scale).size());
+
+    // The desktop's font is what the scale was chosen for; it shrinks only where the form
+    // must be smaller than that. Text does not shrink quite in step with its point size,
+    // so where a caption would still be clipped the fonts shrink a little more.
+    double factor = scale / caption_scale;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        double overflow = 1.0;
+        for (const ControlDescription &control : description.controls) {
+            auto *widget = client->findChild<QWidget *>(toQString(control.name));
+            if (!widget || control.font)
+                continue;
+            if (factor < 1.0)
+                widget->setFont(enlarged(QApplication::font(widget), factor));
+            else if (widget->testAttribute(Qt::WA_SetFont))
+                widget->setFont(QFont());  // the desktop's font again
+            if (control.caption.empty())
+                continue;
+            const QSize room = captionRoom(widget, widget->size());
+            const QSize needed = captionSize(widget, toQString(control.caption));
+            overflow = std::max({overflow, double(needed.width()) / room.width(),
+                                 double(needed.height()) / room.height()});
+        }
+        if (factor >= 1.0 || overflow <= 1.0)
+            break;
+        factor /= overflow;
+    }
 }
 
 double fittingScale(const WindowDescription &description, double wanted, QSize room, double least)

@@ -5,11 +5,15 @@
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
+#include "tools/spread_painting.h"
 #include "trick/card_spreads.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 #include <QSvgRenderer>
 
@@ -18,41 +22,10 @@
 
 namespace {
 
-// The layout at 1x: cards edge to edge one pixel apart, starting two pixels in. The deck
-// draws its cards 71 x 96; the form's pictures have them a little taller.
-constexpr QSize card_size{71, 99};
-constexpr int card_pitch = 72;
-constexpr QPoint first_card{2, 2};
+using namespace spread_painting;
+
 constexpr int dots_per_metre_x = 4730;
 constexpr int dots_per_metre_y = 4720;
-// Near white, so the cards' white stands out from the picture's own background.
-constexpr QRgb background = qRgb(0xFC, 0xFC, 0xFC);
-
-QString element_id(trick::Card card)
-{
-    static constexpr std::array ranks{"jack", "queen", "king"};
-    static constexpr std::array suits{"club", "diamond", "heart", "spade"};
-    return QStringLiteral("%1_%2").arg(QLatin1String(ranks[static_cast<int>(card.rank)]),
-                                       QLatin1String(suits[static_cast<int>(card.suit)]));
-}
-
-// Paints the spread's picture, picture_size large at the design density, on `painter`.
-template <std::size_t N>
-bool paint_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread, QSize picture_size,
-                  QPainter &painter)
-{
-    painter.fillRect(QRect(QPoint(), picture_size), QColor::fromRgb(background));
-    for (std::size_t i = 0; i < N; ++i) {
-        const QString id = element_id(spread[i]);
-        if (!deck.elementExists(id)) {
-            std::fprintf(stderr, "the card deck has no element \"%s\"\n", qPrintable(id));
-            return false;
-        }
-        const QPoint top_left = first_card + QPoint(static_cast<int>(i) * card_pitch, 0);
-        deck.render(&painter, id, QRectF(top_left, card_size));
-    }
-    return true;
-}
 
 // picture_size is the 1x size: the form's frames leave uneven margins right and below.
 template <std::size_t N>
@@ -84,18 +57,29 @@ template <std::size_t N>
 bool write_spread_svg(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
                       QSize picture_size, const QString &path)
 {
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setFileName(path);
+    generator.setOutputDevice(&svg);
     generator.setSize(picture_size);
     generator.setViewBox(QRect(QPoint(), picture_size));
     generator.setResolution(qRound(dots_per_metre_x * 0.0254));
-    QPainter painter;
-    if (!painter.begin(&generator)) {
+    QPainter painter(&generator);
+    const bool painted = paint_spread(deck, spread, picture_size, painter);
+    painter.end();
+    if (!painted)
+        return false;
+
+    // The generator gives every group the painter's font, though the cards hold no text;
+    // reading those back makes Qt warn about the font on some desktops.
+    QString text = QString::fromUtf8(svg.data());
+    text.remove(QRegularExpression(QStringLiteral("\\s*font-(family|size|weight|style)=\"[^\"]*\"")));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.flush()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
-    const bool painted = paint_spread(deck, spread, picture_size, painter);
-    return painter.end() && painted;
+    return true;
 }
 
 } // namespace
