@@ -82,8 +82,10 @@ void FormWindow::load()
     dispatch("Form", Event::Load);
     if (ended_)
         return;
-    // Now that the window system has framed a box, the form's frame is known too.
+    // Now that the window system has framed a box, the form's frame is known too. Where
+    // that makes the form smaller, its pictures are made again at their new size.
     fitToScreen();
+    preloadPictures(false);
     show();
 }
 
