@@ -143,7 +143,7 @@ void placeControls(const WindowDescription &description, QWidget *client, double
     // must be smaller than that. Text does not shrink quite in step with its point size,
     // so where a caption would still be clipped the fonts shrink a little more.
     double factor = scale / caption_scale;
-    for (int attempt = 0; attempt < 4; ++attempt) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
         double overflow = 1.0;
         for (const ControlDescription &control : description.controls) {
             auto *widget = client->findChild<QWidget *>(toQString(control.name));
@@ -162,7 +162,9 @@ void placeControls(const WindowDescription &description, QWidget *client, double
         }
         if (factor >= 1.0 || overflow <= 1.0)
             break;
-        factor /= overflow;
+        // Point sizes map to whole pixel sizes: a step a little larger than the overflow
+        // keeps this from stopping one pixel short.
+        factor /= overflow * 1.01;
     }
 }
 

@@ -6,7 +6,6 @@
 #include <QPainter>
 
 #include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -55,7 +54,10 @@ PictureBox::PictureBox(const QString &picture, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-PictureBox::~PictureBox() = default;  // waits for a picture still being made
+PictureBox::~PictureBox()
+{
+    collect();
+}
 
 QSize PictureBox::deviceSize() const
 {
@@ -66,20 +68,30 @@ QSize PictureBox::deviceSize() const
 void PictureBox::preload()
 {
     const QSize size = deviceSize();
-    if (decoded() || (pending_.valid() && pendingSize_ == size))
+    if (decoded() || (maker_.joinable() && makingSize_ == size))
         return;
-    pendingSize_ = size;
-    pending_ = std::async(std::launch::async, makePicture, resource_, size);
+    collect();
+    makingSize_ = size;
+    ready_ = false;
+    maker_ = std::thread([this, resource = resource_, size] {
+        made_ = makePicture(resource, size);
+        ready_ = true;
+    });
+}
+
+void PictureBox::collect() const
+{
+    if (!maker_.joinable())
+        return;
+    maker_.join();
+    shown_ = std::move(made_);
+    made_ = QImage();
 }
 
 const QImage &PictureBox::shownPicture() const
 {
     const QSize size = deviceSize();
-    if (pending_.valid()) {
-        QImage made = pending_.get();
-        if (pendingSize_ == size)
-            shown_ = std::move(made);
-    }
+    collect();
     if (shown_.isNull() || shown_.size() != size)
         shown_ = makePicture(resource_, size);
     // The ratio too may have changed, with the window's screen, where the size has not.
@@ -90,8 +102,8 @@ const QImage &PictureBox::shownPicture() const
 bool PictureBox::decoded() const
 {
     const QSize size = deviceSize();
-    if (pending_.valid())
-        return pendingSize_ == size && pending_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (maker_.joinable())
+        return makingSize_ == size && ready_;
     return !shown_.isNull() && shown_.size() == size;
 }
 

@@ -5,7 +5,8 @@
 #include <QString>
 #include <QWidget>
 
-#include <future>
+#include <atomic>
+#include <thread>
 
 namespace runtime {
 
@@ -38,10 +39,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Takes the picture from the thread making it, waiting for it if need be.
+    void collect() const;
+
     QString resource_;
     mutable QImage shown_;
-    mutable std::future<QImage> pending_;
-    mutable QSize pendingSize_;
+    // The thread making a picture of makingSize_ into made_; `ready` once it is done.
+    mutable std::thread maker_;
+    mutable QImage made_;
+    mutable QSize makingSize_;
+    std::atomic<bool> ready_{false};
 };
 
 } // namespace runtime
