@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 namespace runtime {
 
@@ -73,10 +74,15 @@ void PictureBox::preload()
     collect();
     makingSize_ = size;
     ready_ = false;
-    maker_ = std::thread([this, resource = resource_, size] {
-        made_ = makePicture(resource, size);
-        ready_ = true;
-    });
+    try {
+        maker_ = std::thread([this, resource = resource_, size] {
+            made_ = makePicture(resource, size);
+            ready_ = true;
+        });
+    } catch (const std::system_error &) {
+        // No thread to be had: the picture is made when it is first drawn, as it would be
+        // without this head start.
+    }
 }
 
 void PictureBox::collect() const
