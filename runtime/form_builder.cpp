@@ -4,6 +4,7 @@
 #include "runtime/qt_text.h"
 #include "runtime/timer_control.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -83,8 +84,6 @@ void createControl(const ControlDescription &control, QWidget *client,
         return;
     }
     widget->setObjectName(toQString(control.name));
-    if (control.font)
-        widget->setFont(QFont(toQString(control.font->family), control.font->points, control.font->weight));
     // Only hide: children show with the form, and showing one now would size it to its
     // contents, work that placing the controls undoes.
     if (!control.visible)
@@ -110,14 +109,73 @@ double chooseLayoutScale(const WindowDescription &description, const QWidget *cl
     return scale;
 }
 
-void placeControls(const WindowDescription &description, QWidget *client, double scale)
+// A font `factor` times as large.
+QFont enlarged(QFont font, double factor)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
+    return font;
+}
+
+} // namespace
+
+void placeControls(const WindowDescription &description, QWidget *client, double scale, double caption_scale)
 {
     for (const ControlDescription &control : description.controls) {
-        if (auto *widget = client->findChild<QWidget *>(toQString(control.name)))
-            widget->setGeometry(twipsToPixels(control.left, control.top, control.width, control.height, scale));
+        auto *widget = client->findChild<QWidget *>(toQString(control.name));
+        if (!widget)
+            continue;
+        widget->setGeometry(twipsToPixels(control.left, control.top, control.width, control.height, scale));
+        // A font of the form's own (the message line's) is designed against the stock
+        // desktop font, so it grows with the whole form.
+        if (control.font) {
+            QFont font(toQString(control.font->family));
+            font.setPointSizeF(control.font->points * scale);
+            font.setWeight(QFont::Weight(control.font->weight));
+            widget->setFont(font);
+        }
     }
     client->setFixedSize(twipsToPixels(0, 0, description.client_width, description.client_height, scale).size());
+
+    // The desktop's font is what the scale was chosen for; it shrinks only where the form
+    // must be smaller than that. Text does not shrink quite in step with its point size,
+    // so where a caption would still be clipped the fonts shrink a little more.
+    double factor = scale / caption_scale;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        double overflow = 1.0;
+        for (const ControlDescription &control : description.controls) {
+            auto *widget = client->findChild<QWidget *>(toQString(control.name));
+            if (!widget || control.font)
+                continue;
+            if (factor < 1.0)
+                widget->setFont(enlarged(QApplication::font(widget), factor));
+            else if (widget->testAttribute(Qt::WA_SetFont))
+                widget->setFont(QFont());  // the desktop's font again
+            if (control.caption.empty())
+                continue;
+            const QSize room = captionRoom(widget, widget->size());
+            const QSize needed = captionSize(widget, toQString(control.caption));
+            overflow = std::max({overflow, double(needed.width()) / room.width(),
+                                 double(needed.height()) / room.height()});
+        }
+        if (factor >= 1.0 || overflow <= 1.0)
+            break;
+        // Point sizes map to whole pixel sizes: a step a little larger than the overflow
+        // keeps this from stopping one pixel short.
+        factor /= overflow * 1.01;
+    }
 }
+
+double fittingScale(const WindowDescription &description, double wanted, QSize room, double least)
+{
+    const double across = double(room.width()) * twips_per_pixel / description.client_width;
+    const double down = double(room.height()) * twips_per_pixel / description.client_height;
+    return std::max(least, std::min({wanted, across, down}));
+}
+
+namespace {
 
 // The focus cycles over the push buttons in tab-index order and starts on the first
 // visible one. Labels have tab indexes too but never take the focus.
@@ -171,7 +229,8 @@ BuiltControls buildControls(const WindowDescription &description, QWidget *clien
     for (const ControlDescription &control : description.controls)
         createControl(control, client, countdown, raise, built);
     built.scale = chooseLayoutScale(description, client);
-    placeControls(description, client, built.scale);
+    built.caption_scale = built.scale;
+    placeControls(description, client, built.scale, built.caption_scale);
     applyTabOrder(description, client, built);
     return built;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QMenuBar;
+class QSize;
 class QWidget;
 
 namespace runtime {
@@ -26,6 +27,8 @@ struct BuiltControls {
     double scale = 1.0;
     // The push buttons in tab-index order: the order the focus cycles through them.
     std::vector<QWidget *> focus_order;
+    // The scale at which the widest caption fits in the desktop's font.
+    double caption_scale = 1.0;
 };
 
 // Fills the menu bar with the description's menus; choosing an item raises its Click.
@@ -37,5 +40,15 @@ void buildMenus(const WindowDescription &description, QMenuBar *bar, const Event
 // `countdown`.
 BuiltControls buildControls(const WindowDescription &description, QWidget *client,
                             std::unique_ptr<Countdown> countdown, const EventSink &raise);
+
+// Places the controls and sizes their fonts for the form drawn `scale` times the design
+// density. Below `caption_scale`, the scale the desktop's font was measured for, every font
+// shrinks with the form so that the proportions stay.
+void placeControls(const WindowDescription &description, QWidget *client, double scale,
+                   double caption_scale);
+
+// The largest scale up to `wanted` at which the client area fits in `room` (logical
+// pixels), but never below `least`.
+double fittingScale(const WindowDescription &description, double wanted, QSize room, double least);
 
 } // namespace runtime

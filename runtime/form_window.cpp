@@ -8,6 +8,7 @@
 #include "runtime/qt_text.h"
 #include "runtime/timer_control.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -15,6 +16,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -41,11 +43,14 @@ trick::Status assignTo(QObject *control, const trick::Value &value, Setter set)
 
 FormWindow::FormWindow(const WindowDescription &description, EventTable events,
                        std::unique_ptr<Countdown> countdown)
-    : events_(events)
+    : description_(description), events_(events)
 {
     setObjectName(toQString(description.name));
     setWindowTitle(toQString(description.caption));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/%1.png").arg(toQString(description.icon))));
+    // The form's icon is the program's: every window carries it, the message boxes too.
+    const QIcon icon(QStringLiteral(":/icons/%1.png").arg(toQString(description.icon)));
+    QApplication::setWindowIcon(icon);
+    setWindowIcon(icon);
     // A fixed-size form: no maximise button, since a larger window would show nothing more.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -70,15 +75,17 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
     scale_ = built.scale;
     presenter_ = new ProcedurePresenter(client_, built.focus_order);
     openFirstMenuOnF10(this);
+    captionScale_ = built.caption_scale;
     if (timer_) {
         // A countdown leaves the form with time to spare: decoding the pictures it does not
         // show yet then spares the moment they appear (the reveal) that work. A zero-time
         // timer lets the press be handled and drawn first.
         connect(timer_, &TimerControl::started, this, [this] {
-            QTimer::singleShot(0, this, &FormWindow::preloadHiddenPictures);
+            QTimer::singleShot(0, this, [this] { preloadPictures(true); });
         });
     }
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    fitToScreen();
 }
 
 FormWindow::~FormWindow() = default;
@@ -86,8 +93,13 @@ FormWindow::~FormWindow() = default;
 void FormWindow::load()
 {
     dispatch("Form", Event::Load);
-    if (!ended_)
-        show();
+    if (ended_)
+        return;
+    // Now that the window system has framed a box, the form's frame is known too. Where
+    // that makes the form smaller, its pictures are made again at their new size.
+    fitToScreen();
+    preloadPictures(false);
+    show();
 }
 
 void FormWindow::dispatch(std::string_view control, Event event)
@@ -107,14 +119,29 @@ void FormWindow::dispatch(std::string_view control, Event event)
     }
 }
 
-void FormWindow::preloadHiddenPictures()
+void FormWindow::preloadPictures(bool hidden)
 {
     if (ended_)
         return;
     for (PictureBox *picture : client_->findChildren<PictureBox *>()) {
-        if (picture->isHidden())
+        if (picture->isHidden() == hidden)
             picture->preload();
     }
+}
+
+void FormWindow::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    QSize room = screen->availableGeometry().size().shrunkBy(frame_);
+    room.rheight() -= menuBar()->sizeHint().height();
+    // Never below the design density: one device pixel to each of the design's pixels.
+    const double scale = fittingScale(description_, captionScale_, room, 1.0 / devicePixelRatioF());
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    placeControls(description_, client_, scale_, captionScale_);
 }
 
 trick::Status FormWindow::assign(const trick::Assignment &assignment)
@@ -177,7 +204,15 @@ void FormWindow::raise_run_time_error(const trick::Assignment &assignment, trick
 
 void FormWindow::message_box(std::string_view prompt)
 {
-    showMessageBox(isVisible() ? this : nullptr, toQString(prompt));
+    if (isVisible()) {
+        showMessageBox(this, toQString(prompt));
+        return;
+    }
+    // A box before the window (the welcome) gives the time to make the pictures the window
+    // opens with, so that it is drawn as soon as the box is dismissed.
+    const QMargins frame = showMessageBox(nullptr, toQString(prompt), [this] { preloadPictures(false); });
+    if (!frame.isNull())
+        frame_ = frame;
 }
 
 void FormWindow::end()

@@ -5,6 +5,7 @@
 #include "runtime/countdown.h"
 
 #include <QMainWindow>
+#include <QMargins>
 
 #include <functional>
 #include <memory>
@@ -53,10 +54,14 @@ protected:
 private:
     // Runs the event procedure for the control's event, if the form has one.
     void dispatch(std::string_view control, Event event);
-    void preloadHiddenPictures();
+    // Starts making the pictures of the shown (or the hidden) image controls.
+    void preloadPictures(bool hidden);
+    // Makes the form smaller where the screen's free area cannot hold it at its scale.
+    void fitToScreen();
     // Stops all further events; false if the program had already ended.
     bool halt(int status);
 
+    WindowDescription description_;
     EventTable events_;
     AssignmentCheck check_;
     QWidget *client_ = nullptr;
@@ -64,6 +69,8 @@ private:
     ProcedurePresenter *presenter_ = nullptr;  // owned by client_
     int running_ = 0;  // procedures under way, one inside another while a box is open
     double scale_ = 1.0;
+    double captionScale_ = 1.0;
+    QMargins frame_;  // the window system's frame, as it framed the welcome box
     bool ended_ = false;
     int exitStatus_ = 0;
 };

@@ -2,21 +2,39 @@
 
 #include "generated/version.h"
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 namespace runtime {
 
-void showMessageBox(QWidget *parent, const QString &prompt)
+QMargins showMessageBox(QWidget *parent, const QString &prompt, const std::function<void()> &whileOpen)
 {
     // Not QMessageBox::information(): that one adds an icon.
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    // Every window of the program carries its icon, the boxes shown before the main
+    // window included.
+    box.setWindowIcon(QApplication::windowIcon());
     // Some styles put a picture on the OK button too; the box shows words only.
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.setWindowModality(Qt::ApplicationModal);
+    // Read while the box is still on the screen, for Return and OK; Escape and the close
+    // box are read as the box goes.
+    QMargins frame;
+    const auto readFrame = [&box, &frame] {
+        if (const QWindow *window = box.windowHandle(); window && frame.isNull())
+            frame = window->frameMargins();
+    };
+    QObject::connect(&box, &QMessageBox::buttonClicked, &box, readFrame);
+    QObject::connect(&box, &QDialog::finished, &box, readFrame);
+    // Started as the box opens, the work runs beside the box's first drawing.
+    if (whileOpen)
+        whileOpen();
     box.exec();
+    return frame;
 }
 
 } // namespace runtime

@@ -1,14 +1,21 @@
 // Draws the trick's two spreads of court cards from the card deck's vector art into the
-// 24-bit BMPs the form shows, once at the form's design density and once at twice that.
+// 24-bit BMPs the form shows, once at the form's design density and once at twice that,
+// and into one small SVG per spread holding just its cards, from which the form draws
+// them at any other size.
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
+#include "tools/spread_painting.h"
 #include "tools/svg_tool.h"
 #include "trick/card_spreads.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
 #include <QSvgRenderer>
 
 #include <array>
@@ -16,23 +23,10 @@
 
 namespace {
 
-// The layout at 1x: cards edge to edge one pixel apart, starting two pixels in. The deck
-// draws its cards 71 x 96; the form's pictures have them a little taller.
-constexpr QSize card_size{71, 99};
-constexpr int card_pitch = 72;
-constexpr QPoint first_card{2, 2};
+using namespace spread_painting;
+
 constexpr int dots_per_metre_x = 4730;
 constexpr int dots_per_metre_y = 4720;
-// Near white, so the cards' white stands out from the picture's own background.
-constexpr QRgb background = qRgb(0xFC, 0xFC, 0xFC);
-
-QString element_id(trick::Card card)
-{
-    static constexpr std::array ranks{"jack", "queen", "king"};
-    static constexpr std::array suits{"club", "diamond", "heart", "spade"};
-    return QStringLiteral("%1_%2").arg(QLatin1String(ranks[static_cast<int>(card.rank)]),
-                                       QLatin1String(suits[static_cast<int>(card.suit)]));
-}
 
 // picture_size is the 1x size: the form's frames leave uneven margins right and below.
 template <std::size_t N>
@@ -40,22 +34,16 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
                    QSize picture_size, int scale, const QString &path)
 {
     QImage image(picture_size * scale, QImage::Format_RGB32);
-    image.fill(background);
     image.setDotsPerMeterX(dots_per_metre_x * scale);
     image.setDotsPerMeterY(dots_per_metre_y * scale);
 
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    for (std::size_t i = 0; i < N; ++i) {
-        const QString id = element_id(spread[i]);
-        if (!deck.elementExists(id)) {
-            std::fprintf(stderr, "the card deck has no element \"%s\"\n", qPrintable(id));
-            return false;
-        }
-        const QPoint top_left = first_card + QPoint(static_cast<int>(i) * card_pitch, 0);
-        deck.render(&painter, id, QRectF(top_left * scale, card_size * scale));
-    }
+    painter.scale(scale, scale);
+    const bool painted = paint_spread(deck, spread, picture_size, painter);
     painter.end();
+    if (!painted)
+        return false;
 
     if (!image.save(path, "BMP")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -64,11 +52,41 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
     return true;
 }
 
-// Both spreads at both densities into `folder`.
+// The same picture as vector art: only the cards it shows, about 40 kB of paths and the
+// deck's small face images, instead of the 2 MB deck.
+template <std::size_t N>
+bool write_spread_svg(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
+                      QSize picture_size, const QString &path)
+{
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(picture_size);
+    generator.setViewBox(QRect(QPoint(), picture_size));
+    generator.setResolution(qRound(dots_per_metre_x * 0.0254));
+    QPainter painter(&generator);
+    const bool painted = paint_spread(deck, spread, picture_size, painter);
+    painter.end();
+    if (!painted)
+        return false;
+
+    // The generator gives every group the painter's font, though the cards hold no text;
+    // reading those back makes Qt warn about the font on some desktops.
+    QString text = QString::fromUtf8(svg.data());
+    text.remove(QRegularExpression(QStringLiteral("\\s*font-(family|size|weight|style)=\"[^\"]*\"")));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+// The two spreads at both densities and as vector art into `folder`.
 bool render_spreads(QSvgRenderer &deck, const QString &folder)
 {
     const QDir out(folder);
-
     bool ok = true;
     for (int scale : {1, 2}) {
         const QString suffix = scale == 1 ? QStringLiteral(".bmp") : QStringLiteral("@2x.bmp");
@@ -77,6 +95,8 @@ bool render_spreads(QSvgRenderer &deck, const QString &folder)
         ok = render_spread(deck, trick::second_spread, {368, 103}, scale,
                            out.filePath("second_spread" + suffix)) && ok;
     }
+    ok = write_spread_svg(deck, trick::first_spread, {438, 104}, out.filePath("first_spread.svg")) && ok;
+    ok = write_spread_svg(deck, trick::second_spread, {368, 103}, out.filePath("second_spread.svg")) && ok;
     return ok;
 }
 

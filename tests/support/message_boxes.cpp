@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 BoxWatcher::BoxWatcher(Dismiss how, std::function<void()> whileOpen)
     : how_(how), whileOpen_(std::move(whileOpen))
@@ -31,6 +32,8 @@ void BoxWatcher::poll()
     }
     seen.hasIcon = box->icon() != QMessageBox::NoIcon || !box->iconPixmap().isNull();
     seen.modality = box->windowModality();
+    if (const QWindow *window = box->windowHandle())
+        seen.windowIcon = window->icon().pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
     for (QWidget *top : QApplication::topLevelWidgets()) {
         if (qobject_cast<QMainWindow *>(top))
             seen.formVisible = seen.formVisible || top->isVisible();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -17,6 +18,7 @@ struct SeenBox {
     bool buttonHasIcon = false;
     Qt::WindowModality modality = Qt::NonModal;
     bool formVisible = false;  // whether the main window was on screen meanwhile
+    QImage windowIcon;         // the icon its window gives the window system, 32 x 32
 };
 
 enum class Dismiss { Ok, Return, Escape, CloseBox };

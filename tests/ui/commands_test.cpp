@@ -25,6 +25,8 @@ void expect_plain_box(const SeenBox &box, const QString &text)
     EXPECT_FALSE(box.hasIcon);
     EXPECT_FALSE(box.buttonHasIcon);
     EXPECT_EQ(box.modality, Qt::ApplicationModal);
+    // The program's lightning bolt in the title bar, not the window system's generic icon.
+    EXPECT_EQ(box.windowIcon, QImage(":/icons/quellary.png").convertToFormat(QImage::Format_ARGB32));
 }
 
 } // namespace

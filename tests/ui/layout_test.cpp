@@ -1,11 +1,13 @@
 #include "runtime/picture_box.h"
 #include "tests/support/form_fixture.h"
+#include "tests/support/message_boxes.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyleOptionButton>
 
 #include <cmath>
@@ -166,6 +168,117 @@ TEST(LargerFont, TheWholeFormScalesByOneFactorAndNothingIsClipped)
     } scaled;
     scaled.check();
     QApplication::setFont(stock);
+}
+
+namespace {
+
+// The desktop's font made `factor` times the stock one while it lives.
+class DesktopFont {
+public:
+    explicit DesktopFont(double factor) : stock_(QApplication::font())
+    {
+        QFont larger = stock_;
+        larger.setPointSizeF(stock_.pointSizeF() * factor);
+        QApplication::setFont(larger);
+    }
+    ~DesktopFont() { QApplication::setFont(stock_); }
+
+private:
+    QFont stock_;
+};
+
+// Form1 as the program starts it: the welcome box (dismissed at once), then the window.
+struct Started : Layout {
+    using Layout::click, Layout::clock, Layout::control, Layout::expectAsDesigned, Layout::form;
+    void TestBody() override {}
+    void start()
+    {
+        BoxWatcher boxes(Dismiss::Return);
+        form->load();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    // The message line's text height over the instruction lines'.
+    double messageProportion()
+    {
+        return double(QFontMetrics(control("lblmessage")->font()).height()) /
+               QFontMetrics(control("Label1")->font()).height();
+    }
+};
+
+} // namespace
+
+TEST(LargerFont, TheMessageLineGrowsWithTheForm)
+{
+    Started stock;
+    stock.start();
+    const double designed = stock.messageProportion();
+
+    DesktopFont larger(11.0 / 9);  // GNOME's 11 pt
+    Started form;
+    form.start();
+    const double s = form.form->layoutScale();
+    ASSERT_GT(s, 1.1);
+    const QFont font = form.control("lblmessage")->font();
+    EXPECT_EQ(font.family(), "Arial");
+    EXPECT_NEAR(font.pointSizeF(), 12 * s, 0.01);
+    EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
+    // Against the instructions it keeps its designed size, not the smallest text around.
+    EXPECT_NEAR(form.messageProportion(), designed, designed * 0.08);
+
+    form.click("cmdcalculate");
+    form.clock->advance(5000);
+    const auto *message = form.control<QLabel>("lblmessage");
+    EXPECT_EQ(message->text(), "DONE! Your card is gone!");
+    const QSize text = QFontMetrics(message->font()).size(Qt::TextSingleLine, message->text());
+    EXPECT_LE(text.width(), message->contentsRect().width());
+    EXPECT_LE(text.height(), message->contentsRect().height());
+}
+
+// Qt's offscreen screen is 800 x 800 unless a test run gives it another size. The form
+// started at a desktop font `factor` times the stock one must fit the screen's free area,
+// as large as it can be up to `wanted`, the scale that font asks for.
+void expectFitted(double factor, double wanted)
+{
+    DesktopFont larger(factor);
+    Started form;
+    form.start();
+    const QScreen *screen = form.form->screen();
+    const QRect room = screen->availableGeometry();
+    const double ratio = form.form->devicePixelRatioF();
+    const double s = form.form->layoutScale();
+    SCOPED_TRACE(testing::Message() << "screen " << room.width() << "x" << room.height() << " at " << ratio
+                                    << "x, scale " << s);
+    EXPECT_LE(s, wanted + 1e-9);
+    // Never below one device pixel to each of the design's pixels.
+    EXPECT_GE(s * ratio, 1.0 - 1e-9);
+    const QSize chrome = form.form->frameGeometry().size() - form.form->clientArea()->size();
+    const auto fits = [&](double scale) {
+        return std::lround(545 * scale) + chrome.width() <= room.width() &&
+               std::lround(355 * scale) + chrome.height() <= room.height();
+    };
+    if (s * ratio > 1.0 + 1e-9) {
+        EXPECT_TRUE(room.contains(form.form->frameGeometry())) << "the window runs off the screen";
+    }
+    // The largest scale that fits: a little larger would not.
+    if (s < wanted - 1e-9) {
+        EXPECT_FALSE(fits(s * 1.02)) << "the form could be larger";
+    }
+    // Every control in its designed place at that scale; no caption clipped, the
+    // message line in proportion.
+    form.expectAsDesigned(s);
+    EXPECT_NEAR(form.control("lblmessage")->font().pointSizeF(), 12 * s, 0.01);
+}
+
+TEST(SmallScreen, AtTheStockFontTheFormFitsTheScreen)
+{
+    expectFitted(1.0, 1.0);
+}
+
+TEST(SmallScreen, AFormTooLargeForTheScreenShrinksToFitKeepingItsProportions)
+{
+    // An 18 pt desktop font wants the form at twice its designed size, more than the
+    // test's screens hold.
+    expectFitted(2.0, 2.0);
 }
 
 TEST_F(Layout, FocusCyclesOverTheVisibleButtonsInTabOrderAndEscapeDoesNothing)
