@@ -409,6 +409,10 @@ void reportDisplayTrouble(QtMsgType type, const QMessageLogContext &context, con
             return;
         }
     }
+    // Once the X server has hung up, whatever Qt still says (an icon it could not send, a
+    // request that failed) follows from that, and Qt is about to end the program anyway.
+    if (xServerHungUp())
+        endWithLine(lostLine);
     // A window destroyed from outside makes Qt's own later requests on it fail.
     if (windowDestroyed && category.startsWith("qt.qpa.xcb"))
         return;
