@@ -1,37 +1,50 @@
 # Everything a fresh Debian 12 machine needs: "make run" and "make test".
 BUILD := build
 JOBS := $(shell nproc)
+# A hung test fails after this many seconds instead of holding up the run; tests with a
+# TIMEOUT of their own keep it.
+TEST_TIMEOUT := 300
 
-.PHONY: all deps test-deps configure run test package sanitize bench bench-deps clean
+.PHONY: all deps test-deps package-deps run test package sanitize bench bench-deps clean
 
-all: configure
+all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
 
 deps:
 	@scripts/install-deps build
 
+package-deps:
+	@scripts/install-deps package
+
 test-deps:
 	@scripts/install-deps test
 
-configure: deps
+# Configures only when the build folder is new, so a build type or an option set with cmake
+# stays. The suite is built when its tools are there (QUELLARY_TESTS=AUTO).
+$(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 run: all
 	./$(BUILD)/quellary
 
-test: test-deps all
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+# The whole suite or an error: QUELLARY_TESTS=ON makes every missing test tool a configure
+# error, and ctest fails when it finds no tests.
+test: test-deps $(BUILD)/CMakeCache.txt
+	@grep -qx 'QUELLARY_TESTS:[A-Z]*=ON' $(BUILD)/CMakeCache.txt || cmake $(BUILD) -DQUELLARY_TESTS=ON
+	cmake --build $(BUILD) -j$(JOBS)
+	cd $(BUILD) && ctest --output-on-failure --no-tests=error --timeout $(TEST_TIMEOUT) -j$(JOBS)
 
-package: test-deps all
-	cd $(BUILD) && cpack -G DEB
+# The .deb, built by dpkg-buildpackage and debhelper from debian/ (see README.md).
+package: deps package-deps
+	scripts/build-deb $(BUILD)
 
 # The program and the whole suite with AddressSanitizer, LeakSanitizer and UBSan.
 SANITIZE_BUILD := build-sanitize
 
 sanitize: test-deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELLARY_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DQUELLARY_SANITIZE=ON -DQUELLARY_TESTS=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
-	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure --no-tests=error --timeout $(TEST_TIMEOUT) -j$(JOBS)
 
 # Quellary against a bare Qt program on a private Xvfb; about 9 minutes. See BENCHMARKS.md.
 bench-deps:
