@@ -17,6 +17,18 @@ case $(cat /proc/sys/kernel/core_pattern) in
 esac
 # A desktop session always has one; without it Qt adds a warning of its own to every run.
 export XDG_RUNTIME_DIR=$work/runtime
+# Fontconfig rewrites a font folder's cache when it thinks it stale; a run starved of memory
+# or descriptors could leave an empty one behind, for every later program on the machine.
+# Its caches go to a private folder first.
+cat >"$work/fonts.conf" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <cachedir>$work/fontconfig</cachedir>
+  <include ignore_missing="yes">/etc/fonts/fonts.conf</include>
+</fontconfig>
+EOF
+export FONTCONFIG_FILE=$work/fonts.conf
 
 # set_limits -v 90000 -s 1000000 ...: sets each shell limit in turn.
 set_limits() {
