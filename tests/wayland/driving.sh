@@ -1,8 +1,7 @@
 # Shared by the tests that drive the real program as a native Wayland client of a private
 # weston (with_weston.sh): finding its windows, clicking and typing into them, reading and
 # photographing the screen. Source it; it defines functions only.
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/screen.sh"
 
 # Weston's title bar around Qt's windows is drawn by Qt: 30 pixels above, 3 at the sides.
 frame_top=30
@@ -57,19 +56,8 @@ find_controls() {
   again="161x31+$((CX + 10))+$((CY + 290))"
   message="261x31+$((CX + 170))+$((CY + 240))"
 }
-# The reveal: "Calculate my thoughts" is gone and "One more time please" is drawn.
-revealed() { ! drawn "$calculate" && drawn "$again"; }
 click_exit() { click_at $((CX + 455)) $((CY + 310)); }
 click_answer() { click_at $((CX + 295)) $((CY + 310)); }
-
-# Waits up to $WAIT_SECONDS (5) for the shell test in $1 to hold.
-wait_until() {
-  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
-    eval "$1" && return 0
-    sleep 0.05
-  done
-  return 1
-}
 
 # Clicks at a point of the screen. The pointer comes from one side first, so that the
 # window under it sees it enter and move, as a hand would make it.
@@ -82,10 +70,6 @@ keys() { xdotool key --delay 50 "$@"; }
 
 # The maximise button of Qt's title bar on the window at $X $Y $WIDTH.
 maximise_button() { echo $((X + WIDTH - 40)) $((Y + 15)); }
-
-# Distinct colours in a rectangle of the screen: 1 means empty background.
-colours_in() { import -window root -crop "$1" +repage -format %k info: 2>/dev/null; }
-drawn() { [ "$(colours_in "$1")" -gt 1 ]; }
 
 # A screenshot of weston's screen, taken by weston itself, to $SHOTS/$1.png.
 shoot() {

@@ -1,8 +1,7 @@
 # Shared by the tests that drive the real program on an X server: finding its windows,
 # typing into them and reading the screen. Source it; it defines functions only.
 export QT_QPA_PLATFORM=xcb
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/screen.sh"
 
 # The visible top-level windows called Quellary of the program last started ($pid), one
 # id a line. Windows of one that has just ended, which the server may not have destroyed
@@ -31,18 +30,6 @@ press() {
   xdotool key --delay 50 "$@"
 }
 
-# Distinct colours in a rectangle of the screen: 1 means empty background.
-colours_in() { import -window root -crop "$1" +repage -format %k info: 2>/dev/null; }
-
-# Waits up to $WAIT_SECONDS (5) for the shell test in $1 to hold.
-wait_until() {
-  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 10 ))); do
-    eval "$1" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # Sets $calculate, $again and $message to the screen rectangles of "Calculate my thoughts",
 # "One more time please" and the message line of the main window $1 at the stock font.
 find_controls() {
@@ -53,9 +40,6 @@ find_controls() {
   again="161x31+$((X + 10))+$((Y + menu + 290))"
   message="261x31+$((X + 170))+$((Y + menu + 240))"
 }
-drawn() { [ "$(colours_in "$1")" -gt 1 ]; }
-# The reveal: "Calculate my thoughts" is gone and "One more time please" is drawn.
-revealed() { ! drawn "$calculate" && drawn "$again"; }
 
 # Starts a program in the background: its pid in $pid, its stderr in the file $err.
 err=$(mktemp)
