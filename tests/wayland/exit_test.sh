@@ -28,6 +28,8 @@ for run in $(seq "$runs"); do
   wait_for_window "$is_main" || { give_up "no main window"; continue; }
   menu=$((HEIGHT - frame_top - frame_side - 355))
   find_controls
+  # A click before the form is drawn may reach a window that does not take input yet.
+  wait_until 'drawn "$calculate"' || { give_up "main window not drawn"; continue; }
   click_exit
   ended_within_ms "${EXIT_LIMIT_MS:-1000}"
   [ "$status" != running ] && ended=$((ended + 1))
