@@ -28,6 +28,9 @@ if [ "$ready" != yes ]; then
   rm -rf "$runtime_dir" "$log"
   exit 1
 fi
+# Weston follows the X pointer only once it has seen it enter its window, and Xvfb starts
+# with the pointer already inside: bring it in from outside, to a corner no window uses.
+xdotool mousemove 1100 900 sleep 0.1 mousemove 1000 740 sleep 0.1
 "$@"
 status=$?
 kill "$server" 2>/dev/null
