@@ -129,6 +129,24 @@ void FormWindow::preloadPictures(bool hidden)
     }
 }
 
+void FormWindow::prepareFirstShow()
+{
+    // The window system's window, not yet shown.
+    winId();
+    // Drawing the controls once, off screen, loads the captions' letters into the glyph
+    // caches, keeps the labels' layouts in the program's style and the buttons' frames in
+    // the style's own cache. The pictures are being made on their own threads meanwhile.
+    const qreal ratio = devicePixelRatioF();
+    const QSize room = client_->size().expandedTo(menuBar()->sizeHint()).expandedTo(QSize(1, 1));
+    QImage scratch(room * ratio, QImage::Format_RGB32);
+    scratch.setDevicePixelRatio(ratio);
+    menuBar()->render(&scratch);
+    for (QWidget *control : client_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isHidden() && !qobject_cast<PictureBox *>(control))
+            control->render(&scratch);
+    }
+}
+
 void FormWindow::fitToScreen()
 {
     const QScreen *screen = this->screen();
@@ -208,9 +226,11 @@ void FormWindow::message_box(std::string_view prompt)
         showMessageBox(this, toQString(prompt));
         return;
     }
-    // A box before the window (the welcome) gives the time to make the pictures the window
-    // opens with, so that it is drawn as soon as the box is dismissed.
-    const QMargins frame = showMessageBox(nullptr, toQString(prompt), [this] { preloadPictures(false); });
+    // A box before the window (the welcome) gives the time to make what the window opens
+    // with, so that it is drawn as soon as the box is dismissed.
+    preloadPictures(false);
+    prepareFirstShow();
+    const QMargins frame = showMessageBox(nullptr, toQString(prompt));
     if (!frame.isNull())
         frame_ = frame;
 }

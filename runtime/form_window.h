@@ -56,6 +56,9 @@ private:
     void dispatch(std::string_view control, Event event);
     // Starts making the pictures of the shown (or the hidden) image controls.
     void preloadPictures(bool hidden);
+    // Does now, before the first box, what showing the form would otherwise do once the box
+    // is dismissed and the user is waiting for the form.
+    void prepareFirstShow();
     // Makes the form smaller where the screen's free area cannot hold it at its scale.
     void fitToScreen();
     // Stops all further events; false if the program had already ended.

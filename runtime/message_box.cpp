@@ -9,7 +9,7 @@
 
 namespace runtime {
 
-QMargins showMessageBox(QWidget *parent, const QString &prompt, const std::function<void()> &whileOpen)
+QMargins showMessageBox(QWidget *parent, const QString &prompt)
 {
     // Not QMessageBox::information(): that one adds an icon.
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,
@@ -30,9 +30,6 @@ QMargins showMessageBox(QWidget *parent, const QString &prompt, const std::funct
     };
     QObject::connect(&box, &QMessageBox::buttonClicked, &box, readFrame);
     QObject::connect(&box, &QDialog::finished, &box, readFrame);
-    // Started as the box opens, the work runs beside the box's first drawing.
-    if (whileOpen)
-        whileOpen();
     box.exec();
     return frame;
 }

@@ -3,6 +3,7 @@
 #include "generated/version.h"
 #include "runtime/display_guard.h"
 #include "runtime/form_window.h"
+#include "runtime/program_style.h"
 #include "runtime/surroundings.h"
 #include "runtime/window_states.h"
 
@@ -50,6 +51,7 @@ int start(int argc, char **argv, const WindowDescription &form, EventTable event
     QGuiApplication::setDesktopFileName(QString::fromUtf8(quellary::application_id));
 
     takeDemandedSizes(application);
+    useProgramStyle();
     int status = 0;
     {
         FormWindow window(form, events);

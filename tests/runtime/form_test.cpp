@@ -85,18 +85,20 @@ TEST_F(FormCycle, ASecondPressStartsTheCountdownAfreshAndTheRevealComesOnce)
     EXPECT_EQ(ticks, 1);
 }
 
-TEST_F(FormCycle, TheShownSpreadIsMadeWhileTheWelcomeBoxWaitsTheOtherDuringTheCountdown)
+TEST_F(FormCycle, TheWindowAndItsSpreadAreMadeWhileTheWelcomeBoxWaitsTheOtherSpreadDuringTheCountdown)
 {
     auto *first = control<runtime::PictureBox>("imgcard1");
     auto *second = control<runtime::PictureBox>("imgcard2");
-    bool firstMeanwhile = false, secondMeanwhile = true;
+    bool firstMeanwhile = false, secondMeanwhile = true, windowMeanwhile = false;
     {
         BoxWatcher boxes(Dismiss::Return, [&] {
             firstMeanwhile = QTest::qWaitFor([&] { return first->decoded(); }, 10000);
             secondMeanwhile = second->decoded();
+            windowMeanwhile = form->testAttribute(Qt::WA_WState_Created) && !form->isVisible();
         });
         form->load();
     }
+    EXPECT_TRUE(windowMeanwhile) << "the window system's window was not made, unshown, while the welcome box waited";
     EXPECT_TRUE(firstMeanwhile) << "the window's spread was not made while the welcome box waited";
     EXPECT_FALSE(secondMeanwhile) << "the hidden spread was made at start-up";
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));

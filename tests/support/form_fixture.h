@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/form_window.h"
+#include "runtime/program_style.h"
 #include "runtime/timer_control.h"
 #include "tests/support/manual_countdown.h"
 #include "ui/form1_code.h"
@@ -30,6 +31,9 @@ class FormFixture : public testing::Test {
 protected:
     explicit FormFixture(const runtime::WindowDescription &description = ui::form1_description())
     {
+        // The style the program draws with.
+        if (!qobject_cast<runtime::ProgramStyle *>(QApplication::style()))
+            runtime::useProgramStyle();
         auto countdown = std::make_unique<ManualCountdown>();
         clock = countdown.get();
         form = std::make_unique<runtime::FormWindow>(description, ui::form1_events(), std::move(countdown));
