@@ -9,10 +9,10 @@ namespace runtime {
 
 namespace {
 
-// What a laid-out caption can be drawn with: left-aligned, at the top or the middle, and
-// with flags that change nothing for one line without '&' or tabs. (Centred text is placed
-// a fraction of a device pixel differently when drawn from a layout made beforehand.)
-constexpr int plain_flags = Qt::AlignLeft | Qt::AlignTop | Qt::AlignVCenter | Qt::AlignAbsolute |
+// What a laid-out caption can be drawn with: left-aligned or centred, at the top or the
+// middle, and with flags that change nothing for one line without '&' or tabs.
+constexpr int plain_flags = Qt::AlignLeft | Qt::AlignHCenter | Qt::AlignTop | Qt::AlignVCenter |
+                            Qt::AlignAbsolute |
                             Qt::TextSingleLine | Qt::TextDontClip | Qt::TextShowMnemonic |
                             Qt::TextHideMnemonic | Qt::TextForceLeftToRight | Qt::TextExpandTabs;
 
@@ -68,13 +68,19 @@ const ProgramStyle::Caption *ProgramStyle::laidOut(const QString &text, const QF
 void ProgramStyle::drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &palette,
                                 bool enabled, const QString &text, QPalette::ColorRole role) const
 {
-    const Caption *caption = enabled && !text.isEmpty() ? laidOut(text, painter->font(), flags, rect) : nullptr;
+    // Centred on a scaled device, a laid-out caption would land a fraction of a device pixel
+    // away from where the base style puts it.
+    const bool placeable = !(flags & Qt::AlignHCenter) || painter->deviceTransform().type() <= QTransform::TxTranslate;
+    const Caption *caption =
+        enabled && placeable && !text.isEmpty() ? laidOut(text, painter->font(), flags, rect) : nullptr;
     if (!caption) {
         QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, role);
         return;
     }
     // Placed as QPainter::drawText places one line in a box.
     QPointF at(rect.topLeft());
+    if (flags & Qt::AlignHCenter)
+        at.rx() += (rect.width() - caption->width) / 2;
     if (flags & Qt::AlignVCenter)
         at.ry() += (rect.height() - caption->height) / 2;
     const QPen pen = painter->pen();

@@ -90,7 +90,7 @@ TEST(ProgramStyle, CaptionsLookExactlyAsFusionDrawsThem)
     }
     EXPECT_GT(compared, 0);
     // The captions that fit were drawn from their layouts, not by Fusion.
-    EXPECT_GE(program.keptCaptions(), 3 * 8);
+    EXPECT_GE(program.keptCaptions(), 3 * 12);
 }
 
 TEST(ProgramStyle, DialogButtonsCarryNoPictureUnderAnyStyle)

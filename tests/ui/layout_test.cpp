@@ -107,6 +107,19 @@ protected:
 
 } // namespace
 
+TEST_F(Layout, TheProgramsStyleDrawsTheFormExactlyAsFusionDoes)
+{
+    showForm();
+    // Twice: the second drawing is from the captions' kept layouts.
+    form->grab();
+    const QImage programs = form->grab().toImage();
+    ASSERT_NE(qobject_cast<runtime::ProgramStyle *>(QApplication::style()), nullptr);
+    QApplication::setStyle(QStringLiteral("fusion"));
+    const QImage fusions = form->grab().toImage();
+    runtime::useProgramStyle();
+    EXPECT_EQ(programs, fusions);
+}
+
 TEST_F(Layout, AtTheStockFontEveryControlIsAtItsDesignedPlaceToThePixel)
 {
     showForm();
