@@ -9,12 +9,14 @@
 #include "runtime/timer_control.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -131,20 +133,32 @@ void FormWindow::preloadPictures(bool hidden)
 
 void FormWindow::prepareFirstShow()
 {
-    // The window system's window, not yet shown.
+    // The window system's window, not yet shown, and the memory the form is drawn into.
     winId();
-    // Drawing the controls once, off screen, loads the captions' letters into the glyph
-    // caches, keeps the labels' layouts in the program's style and the buttons' frames in
-    // the style's own cache. The pictures are being made on their own threads meanwhile.
-    const qreal ratio = devicePixelRatioF();
-    const QSize room = client_->size().expandedTo(menuBar()->sizeHint()).expandedTo(QSize(1, 1));
-    QImage scratch(room * ratio, QImage::Format_RGB32);
-    scratch.setDevicePixelRatio(ratio);
-    menuBar()->render(&scratch);
-    for (QWidget *control : client_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (!control->isHidden() && !qobject_cast<PictureBox *>(control))
-            control->render(&scratch);
+    QBackingStore *store = backingStore();
+    if (!store)
+        return;
+    store->resize(size());
+    // Drawing the controls there once, off screen, loads the captions' letters into the
+    // glyph caches, keeps their layouts in the program's style, the buttons' frames in the
+    // style's own cache, and has the memory in place. Nothing is shown: the whole form is
+    // drawn again when the window appears. The pictures are being made on their own
+    // threads meanwhile.
+    const QRect all(QPoint(), size());
+    store->beginPaint(all);
+    {
+        QPainter painter(store->paintDevice());
+        painter.fillRect(all, palette().window());
+        const auto draw = [&painter](QWidget *control) {
+            control->render(&painter, control->mapTo(control->window(), QPoint()));
+        };
+        draw(menuBar());
+        for (QWidget *control : client_->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!control->isHidden() && !qobject_cast<PictureBox *>(control))
+                draw(control);
+        }
     }
+    store->endPaint();
 }
 
 void FormWindow::fitToScreen()
