@@ -46,7 +46,7 @@ sanitize: test-deps
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure --no-tests=error --timeout $(TEST_TIMEOUT) -j$(JOBS)
 
-# Quellary against a bare Qt program on a private Xvfb; about 9 minutes. See BENCHMARKS.md.
+# Quellary against a bare Qt program on a private Xvfb; about 8 minutes. See BENCHMARKS.md.
 bench-deps:
 	@scripts/install-deps bench
 
