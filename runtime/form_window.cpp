@@ -137,7 +137,7 @@ void FormWindow::prepareFirstShow()
     winId();
     QBackingStore *store = backingStore();
     if (!store)
-        return;
+        return;  // a window that is not drawn through one has nothing to prepare
     store->resize(size());
     // Drawing the controls there once, off screen, loads the captions' letters into the
     // glyph caches, keeps their layouts in the program's style, the buttons' frames in the

@@ -12,9 +12,9 @@ namespace {
 // What a laid-out caption can be drawn with: left-aligned or centred, at the top or the
 // middle, and with flags that change nothing for one line without '&' or tabs.
 constexpr int plain_flags = Qt::AlignLeft | Qt::AlignHCenter | Qt::AlignTop | Qt::AlignVCenter |
-                            Qt::AlignAbsolute |
-                            Qt::TextSingleLine | Qt::TextDontClip | Qt::TextShowMnemonic |
-                            Qt::TextHideMnemonic | Qt::TextForceLeftToRight | Qt::TextExpandTabs;
+                            Qt::AlignAbsolute | Qt::TextSingleLine | Qt::TextDontClip |
+                            Qt::TextShowMnemonic | Qt::TextHideMnemonic | Qt::TextForceLeftToRight |
+                            Qt::TextExpandTabs;
 
 bool plainLine(const QString &text)
 {
@@ -70,7 +70,8 @@ void ProgramStyle::drawItemText(QPainter *painter, const QRect &rect, int flags,
 {
     // Centred on a scaled device, a laid-out caption would land a fraction of a device pixel
     // away from where the base style puts it.
-    const bool placeable = !(flags & Qt::AlignHCenter) || painter->deviceTransform().type() <= QTransform::TxTranslate;
+    const bool placeable =
+        !(flags & Qt::AlignHCenter) || painter->deviceTransform().type() <= QTransform::TxTranslate;
     const Caption *caption =
         enabled && placeable && !text.isEmpty() ? laidOut(text, painter->font(), flags, rect) : nullptr;
     if (!caption) {

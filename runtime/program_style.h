@@ -12,8 +12,7 @@ namespace runtime {
 // - dialog buttons ask for no pictures, since the boxes show words only; that also spares
 //   searching the icon theme for one, most of the cost of the first box;
 // - under Fusion, a caption of one line is laid out once and then kept, so that drawing
-//   it again only draws its letters. The form is drawn once while the
-//   welcome box is up, and so appears as soon as the box is dismissed.
+//   it again only draws its letters.
 class ProgramStyle final : public QProxyStyle {
     Q_OBJECT
 
