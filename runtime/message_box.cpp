@@ -2,9 +2,9 @@
 
 #include "generated/version.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QWindow>
 
 namespace runtime {
@@ -18,8 +18,7 @@ QMargins showMessageBox(QWidget *parent, const QString &prompt)
     // Every window of the program carries its icon, the boxes shown before the main
     // window included.
     box.setWindowIcon(QApplication::windowIcon());
-    // Some styles put a picture on the OK button too; the box shows words only.
-    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    // The OK button carries no picture: the program's style asks for none.
     box.setWindowModality(Qt::ApplicationModal);
     // Read while the box is still on the screen, for Return and OK; Escape and the close
     // box are read as the box goes.
