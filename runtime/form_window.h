@@ -1,23 +1,22 @@
 #pragma once
 
-#include "runtime/api/form_services.h"
 #include "runtime/api/window_description.h"
+#include "runtime/core/form.h"
 #include "runtime/countdown.h"
 
 #include <QMainWindow>
-#include <QMargins>
+#include <QPointer>
 
-#include <functional>
 #include <memory>
 
 namespace runtime {
 
-class ProcedurePresenter;
-class TimerControl;
+class Announcer;
 
-// A form built from its window description. It dispatches the controls' events to the
-// form's event procedures and carries out what those procedures ask of the runtime.
-class FormWindow final : public QMainWindow, public FormServices {
+// A form built from its window description: it delivers the controls' events to the form and
+// draws what the form's procedures change. The window can be resized, maximised and made full
+// screen; the whole form grows with it by one factor and sits in its middle.
+class FormWindow final : public QMainWindow, private Surface {
     Q_OBJECT
 
 public:
@@ -28,54 +27,44 @@ public:
     // Raises Form_Load, then shows the window unless the program ended meanwhile.
     void load();
 
-    bool ended() const { return ended_; }
-    int exitStatus() const { return exitStatus_; }
-
+    const Form &form() const { return form_; }
     // How many times the design's 12 twips per pixel the form is drawn.
     double layoutScale() const { return scale_; }
     QWidget *clientArea() const { return client_; }
-    // Tells assistive technology and the keyboard focus what each procedure changed.
-    ProcedurePresenter *presenter() const { return presenter_; }
-
-    // Consulted before every property assignment; a status other than Ok is reported as the
-    // assignment's own. Lets a test make any step of any procedure fail.
-    using AssignmentCheck = std::function<trick::Status(const trick::Assignment &)>;
-    void setAssignmentCheck(AssignmentCheck check) { check_ = std::move(check); }
-
-    trick::Status assign(const trick::Assignment &assignment) override;
-    void raise_run_time_error(const trick::Assignment &assignment, trick::Status status) override;
-    void message_box(std::string_view prompt) override;
-    void end() override;
+    const Announcer *announcer() const { return announcer_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
-    // Runs the event procedure for the control's event, if the form has one.
-    void dispatch(std::string_view control, Event event);
-    // Starts making the pictures of the shown (or the hidden) image controls.
-    void preloadPictures(bool hidden);
-    // Does now, before the first box, what showing the form would otherwise do once the box
-    // is dismissed and the user is waiting for the form.
-    void prepareFirstShow();
-    // Makes the form smaller where the screen's free area cannot hold it at its scale.
-    void fitToScreen();
-    // Stops all further events; false if the program had already ended.
-    bool halt(int status);
+    class Stage;
+    // The form at the largest scale at which it fits the window, in its middle.
+    void arrange();
+    QWidget *control(std::string_view name) const;
 
-    WindowDescription description_;
-    EventTable events_;
-    AssignmentCheck check_;
+    void show_control(std::string_view control, bool visible) override;
+    void set_caption(std::string_view control, std::string_view caption) override;
+    void start_clock(int ms) override;
+    void stop_clock() override;
+    std::string focused() const override;
+    void focus(std::string_view control, std::string_view news) override;
+    void announce(std::string_view news) override;
+    void message_box(std::string_view prompt) override;
+    void quit(int status) override;
+
+    const WindowDescription description_;
+    std::unique_ptr<Countdown> countdown_;
+    Form form_;
     QWidget *client_ = nullptr;
-    TimerControl *timer_ = nullptr;  // owned by client_
-    ProcedurePresenter *presenter_ = nullptr;  // owned by client_
-    int running_ = 0;  // procedures under way, one inside another while a box is open
-    double scale_ = 1.0;
-    double captionScale_ = 1.0;
-    QMargins frame_;  // the window system's frame, as it framed the welcome box
-    bool ended_ = false;
-    int exitStatus_ = 0;
+    Announcer *announcer_ = nullptr;
+    QPointer<QWidget> described_;  // the button that carries news in its description
+    double captionScale_ = 1.0;  // at which the captions fit in the desktop's font
+    double ownScale_ = 1.0;      // the window's own size: the captions' scale, or what the screen holds
+    double leastScale_ = 1.0;    // the smallest the form may become
+    double scale_ = 0.0;         // as it is drawn now
 };
 
 } // namespace runtime

@@ -2,35 +2,94 @@
 
 #include "generated/version.h"
 
-#include <QAbstractButton>
 #include <QApplication>
+#include <QLayout>
 #include <QMessageBox>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QWindow>
 
 namespace runtime {
 
-QMargins showMessageBox(QWidget *parent, const QString &prompt)
+namespace {
+
+class WordsOnlyButtons final : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returned) const override
+    {
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+bool demandsSize(Qt::WindowStates states)
+{
+    return states & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
+// Qt 6.4's own Wayland title bar has maximise and minimise buttons on every window, whatever
+// its flags, and a compositor disconnects a maximised window that keeps its own size. A box
+// is free to take any size from the moment it asks for such a state, its text in the
+// middle, and has its own size back once the window system has left the state: until then
+// any other size is an error.
+class Box final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+    int exec() override
+    {
+        winId();
+        connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
+            if (!demandsSize(state) || own_.isValid())
+                return;
+            own_ = size();
+            layout()->setAlignment(Qt::AlignCenter);
+            setMinimumSize(0, 0);
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        });
+        return QMessageBox::exec();
+    }
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange && own_.isValid() && !demandsSize(windowState())) {
+            layout()->setAlignment(Qt::Alignment());
+            setFixedSize(own_);
+            own_ = QSize();
+        }
+        QMessageBox::changeEvent(event);
+    }
+
+private:
+    QSize own_;
+};
+
+} // namespace
+
+void showMessageBox(QWidget *parent, const QString &prompt)
 {
     // Not QMessageBox::information(): that one adds an icon.
-    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,
+    Box box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,
                     QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    // Every window of the program carries its icon, the boxes shown before the main
-    // window included.
     box.setWindowIcon(QApplication::windowIcon());
-    // The OK button carries no picture: the program's style asks for none.
     box.setWindowModality(Qt::ApplicationModal);
-    // Read while the box is still on the screen, for Return and OK; Escape and the close
-    // box are read as the box goes.
-    QMargins frame;
-    const auto readFrame = [&box, &frame] {
-        if (const QWindow *window = box.windowHandle(); window && frame.isNull())
-            frame = window->frameMargins();
-    };
-    QObject::connect(&box, &QMessageBox::buttonClicked, &box, readFrame);
-    QObject::connect(&box, &QDialog::finished, &box, readFrame);
+    // A box has one size: no minimise or maximise button, where the window system asks.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     box.exec();
-    return frame;
+}
+
+void useWordsOnlyButtons()
+{
+    // Over a new style of the same name, so that a style the user chose (-style,
+    // QT_STYLE_OVERRIDE) stays.
+    QApplication::setStyle(new WordsOnlyButtons(QStyleFactory::create(QApplication::style()->name())));
 }
 
 } // namespace runtime

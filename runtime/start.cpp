@@ -1,14 +1,13 @@
 #include "runtime/start.h"
 
 #include "generated/version.h"
-#include "runtime/display_guard.h"
+#include "runtime/display_check.h"
 #include "runtime/form_window.h"
-#include "runtime/program_style.h"
-#include "runtime/surroundings.h"
-#include "runtime/window_states.h"
+#include "runtime/message_box.h"
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,49 +17,31 @@
 
 namespace runtime {
 
-namespace {
-
-// Ends the process once its windows are gone, without the toolkit's own teardown: closing
-// the display connection joins the thread that reads it, and on Wayland that join can wait
-// forever on a read that never returns. Nothing is left to save by then.
-[[noreturn]] void endProcess(int status)
-{
-#if defined(__SANITIZE_ADDRESS__)
-    // The leak check would otherwise run at exit, which this end skips. What the toolkit
-    // still holds is reachable from here; what the program lost is not.
-    __lsan_do_leak_check();
-#endif
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
-} // namespace
-
 int start(int argc, char **argv, const WindowDescription &form, EventTable events)
 {
-    checkSurroundings();
-    if (!displayNamed())
-        endWithLine(noDisplayMessage());
-    DisplayGuard guard;
+    // A reader of stderr that has gone away must not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
+    checkDisplay();
     QApplication application(argc, argv);
-    checkScale(form);
-    guard.started();
-
+    displayOpened();
     QApplication::setApplicationName(QString::fromUtf8(quellary::product_name));
     QApplication::setApplicationVersion(QString::fromUtf8(quellary::version));
     QGuiApplication::setDesktopFileName(QString::fromUtf8(quellary::application_id));
+    useWordsOnlyButtons();
 
-    takeDemandedSizes(application);
-    useProgramStyle();
     int status = 0;
     {
         FormWindow window(form, events);
-        // Gone for good, as if closed with its close box.
-        guard.onWindowDestroyed([&window] { window.close(); });
         window.load();
-        status = window.ended() ? window.exitStatus() : QApplication::exec();
+        status = window.form().ended() ? window.form().exit_status() : QApplication::exec();
     }
-    endProcess(status);
+    // Qt 6.4 can wait forever on a Wayland connection while it tears itself down, and nothing
+    // is left to save once the windows are gone: the process ends here.
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();  // it would otherwise run at exit, which this end skips
+#endif
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace runtime

@@ -1,0 +1,156 @@
+#include "runtime/display_check.h"
+
+#include "generated/version.h"
+
+#include <QGuiApplication>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace runtime {
+
+namespace {
+
+const std::string product = quellary::product_name;
+QtMessageHandler qtHandler = nullptr;
+bool opening = true;
+QStringList said;  // what Qt said while the platform opened
+
+[[noreturn]] void endWith(const std::string &line)
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+std::string environment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Whether the X server in DISPLAY takes a connection; the server's reason when it refuses.
+// libxcb writes that reason to stderr, so stderr goes to a pipe while it connects.
+bool xAnswers(std::string &refusal)
+{
+    int words[2];
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const bool caught = ::pipe2(words, O_CLOEXEC | O_NONBLOCK) == 0;
+    if (caught)
+        ::dup2(words[1], STDERR_FILENO);
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    if (!caught)
+        return answers;
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    ::close(words[1]);
+    char reason[512];
+    const ssize_t got = ::read(words[0], reason, sizeof reason - 1);
+    ::close(words[0]);
+    refusal.assign(reason, got > 0 ? std::size_t(got) : 0);
+    refusal.erase(refusal.find_last_not_of(" \n") + 1);
+    return answers;
+}
+
+// Whether a Wayland compositor listens where libwayland will look for it.
+bool waylandAnswers()
+{
+    if (!environment("WAYLAND_SOCKET").empty())
+        return true;  // a connection handed over by whoever started the program
+    std::string path = environment("WAYLAND_DISPLAY");
+    if (path.empty())
+        path = "wayland-0";
+    if (path[0] != '/')
+        path = environment("XDG_RUNTIME_DIR") + "/" + path;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool answers = ::connect(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(probe);
+    return answers;
+}
+
+// Ends the program with Qt's own words of why its platform did not open, in one line.
+[[noreturn]] void cannotStart(QString why, const QString &available)
+{
+    why.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    while (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
+    endWith(product + " cannot start: " + why.toStdString() +
+            "; run it on an X11 or Wayland desktop, with QT_QPA_PLATFORM unset or naming a platform "
+            "that is installed" + (available.isEmpty() ? "" : " (" + available.toStdString() + ")") +
+            "; Qt's Wayland support is the Debian package qt6-wayland.");
+}
+
+void onMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (opening && type == QtFatalMsg) {
+        // Qt's own: "... no Qt platform plugin could be initialized. Reinstalling the
+        // application may fix this problem.\n\nAvailable platform plugins are: eglfs, ..."
+        const qsizetype list = message.indexOf(QLatin1String("Available platform plugins are: "));
+        if (list < 0)
+            said << message;  // a platform's own fatal words
+        cannotStart(said.join(QLatin1String("; ")),
+                    list < 0 ? QString() : message.mid(list + 32).trimmed().chopped(1));
+    }
+    if (opening) {
+        // What platforms tried on the way to the one that opened is no news.
+        said << message;
+        return;
+    }
+    if (qtHandler)
+        qtHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    // Qt then exits through handlers that may wait on the display that is gone, or crash.
+    if (message.contains(QLatin1String("connection broke"))) {
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+}
+
+} // namespace
+
+void checkDisplay()
+{
+    const std::string platform = environment("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.empty() || platform.find("xcb") != std::string::npos ||
+                              platform.find("wayland") != std::string::npos;
+    std::string refusal;
+    if (needsDisplay && !(!environment("DISPLAY").empty() && xAnswers(refusal)) && !waylandAnswers()) {
+        if (!refusal.empty())
+            endWith(product + " may not use the X display " + environment("DISPLAY") +
+                    ": the X server refused the connection (" + refusal + "); start " + product +
+                    " as the user of that desktop session, or set XAUTHORITY to its authority file.");
+        endWith(product + " needs a graphical display: start it from an X11 or Wayland desktop session "
+                          "(DISPLAY or WAYLAND_DISPLAY must name a running display).");
+    }
+    qtHandler = qInstallMessageHandler(onMessage);
+}
+
+void displayOpened()
+{
+    if (QGuiApplication::screens().isEmpty())
+        cannotStart(said.join(QLatin1String("; ")) + QStringLiteral("; the platform \"%1\" has no screen").arg(QGuiApplication::platformName()), {});
+    opening = false;
+    said.clear();
+}
+
+} // namespace runtime
