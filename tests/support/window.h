@@ -1,0 +1,104 @@
+#pragma once
+
+#include "runtime/form_window.h"
+#include "ui/form1_code.h"
+#include "ui/form1_description.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+// A clock the test moves by hand: advance() lets time pass and fires each tick due.
+struct ManualCountdown final : runtime::Countdown {
+    long now = 0, due = -1, every = 0;
+    void start(int ms) override { due = now + ms, every = ms; }
+    void stop() override { due = -1; }
+    void advance(long ms)
+    {
+        const long until = now + ms;
+        while (due >= 0 && due <= until) {
+            now = due;
+            due += every;
+            elapsed();
+        }
+        now = until;
+    }
+};
+
+// What a test saw of a message box while it was open.
+struct SeenBox {
+    QString title, text;
+    int buttons = 0;
+    bool icon = false, buttonPicture = false, windowShown = false;
+};
+
+// Dismisses each modal box as it opens, with `key` (0: its close box), after running `inBox`
+// inside it, and keeps what it saw.
+class BoxWatcher {
+public:
+    explicit BoxWatcher(int key = Qt::Key_Return, std::function<void()> inBox = {})
+        : key_(key), inBox_(std::move(inBox))
+    {
+        QTimer::singleShot(0, &context_, [this] { poll(); });
+    }
+    std::vector<SeenBox> seen;
+    std::function<void()> inBox_;
+
+private:
+    void poll()
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            SeenBox s{box->windowTitle(), box->text(), int(box->buttons().size()), !box->iconPixmap().isNull()};
+            for (QAbstractButton *button : box->buttons())
+                s.buttonPicture = s.buttonPicture || !button->icon().isNull();
+            for (QWidget *top : QApplication::topLevelWidgets())
+                s.windowShown = s.windowShown || (qobject_cast<runtime::FormWindow *>(top) && top->isVisible());
+            seen.push_back(s);
+            if (inBox_)
+                std::exchange(inBox_, {})();
+            key_ ? QTest::keyClick(box, Qt::Key(key_)) : void(box->close());
+        }
+        QTimer::singleShot(5, &context_, [this] { poll(); });
+    }
+    int key_;
+    QObject context_;  // its destruction cancels the polls still waiting
+};
+
+// Form1 built from its real description and procedures, on a clock moved by hand.
+class Window : public testing::Test {
+protected:
+    explicit Window(const runtime::WindowDescription &description = ui::form1_description())
+    {
+        auto countdown = std::make_unique<ManualCountdown>();
+        clock = countdown.get();
+        form = std::make_unique<runtime::FormWindow>(description, ui::form1_events(), std::move(countdown));
+    }
+    ~Window() override
+    {
+        // Ending asks Qt to leave every event loop, the next test's too: one turn clears it.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        QCoreApplication::exec();
+    }
+    void load()
+    {
+        BoxWatcher welcome;
+        form->load();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    template <typename T = QWidget> T *control(const char *name) const
+    {
+        return form->clientArea()->findChild<T *>(QString::fromLatin1(name));
+    }
+    void click(const char *name) { QTest::mouseClick(control(name), Qt::LeftButton); }
+    bool shown(const char *name) const { return control(name)->isVisible(); }
+
+    ManualCountdown *clock = nullptr;
+    std::unique_ptr<runtime::FormWindow> form;
+};
