@@ -1,7 +1,8 @@
 // Renders the window icon's SVG to a 32 x 32 PNG in the 16 colours of the VGA palette, so
-// the icon stays crisp at the size it was drawn for.
+// the icon stays crisp at the size it was drawn for; given a SIZE, to a SIZE x SIZE PNG in
+// full colour, for the other sizes desktops show an application's icon at.
 //
-// usage: quellary_render_icon ICON.svg OUTPUT.png
+// usage: quellary_render_icon ICON.svg OUTPUT.png [SIZE]
 
 #include "tools/svg_tool.h"
 
@@ -11,6 +12,7 @@
 #include <QSvgRenderer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -63,24 +65,32 @@ QImage drop_unused_colours(const QImage &indexed)
     return compact;
 }
 
-// Renders the icon to `output`, or says why it cannot.
-bool render_icon(QSvgRenderer &svg, const QString &output)
+QImage draw(QSvgRenderer &svg, int size)
 {
-    QImage image(icon_size, icon_size, QImage::Format_ARGB32_Premultiplied);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    svg.render(&painter, QRectF(0, 0, icon_size, icon_size));
+    svg.render(&painter, QRectF(0, 0, size, size));
     painter.end();
+    return image;
+}
 
-    image.convertTo(QImage::Format_ARGB32);
-    threshold_alpha(image);
-    const QImage icon = drop_unused_colours(
-        image.convertToFormat(QImage::Format_Indexed8, vga_palette_and_transparent()));
-    if (icon.colorCount() > max_colours) {
-        std::fprintf(stderr, "the icon uses %d colours, more than %d\n", icon.colorCount(),
-                     max_colours);
-        return false;
+// Renders the icon to `output`, at `size` in full colour or, for size 0, as the 32 x 32
+// window icon in 16 colours; or says why it cannot.
+bool render_icon(QSvgRenderer &svg, const QString &output, int size)
+{
+    QImage icon = draw(svg, size > 0 ? size : icon_size);
+    if (size == 0) {
+        icon.convertTo(QImage::Format_ARGB32);
+        threshold_alpha(icon);
+        icon = drop_unused_colours(
+            icon.convertToFormat(QImage::Format_Indexed8, vga_palette_and_transparent()));
+        if (icon.colorCount() > max_colours) {
+            std::fprintf(stderr, "the icon uses %d colours, more than %d\n", icon.colorCount(),
+                         max_colours);
+            return false;
+        }
     }
     if (!icon.save(output, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
@@ -93,5 +103,17 @@ bool render_icon(QSvgRenderer &svg, const QString &output)
 
 int main(int argc, char **argv)
 {
-    return tools::render_svg(argc, argv, "ICON.svg OUTPUT.png", "the icon", render_icon);
+    int size = 0;
+    if (argc == 4) {
+        size = std::atoi(argv[3]);
+        if (size < 1 || size > 1024) {
+            std::fprintf(stderr, "%s: SIZE is 1 to 1024 pixels, not %s\n", argv[0], argv[3]);
+            return 2;
+        }
+        argc = 3;
+    }
+    return tools::render_svg(argc, argv, "ICON.svg OUTPUT.png [SIZE]", "the icon",
+                             [size](QSvgRenderer &svg, const QString &output) {
+                                 return render_icon(svg, output, size);
+                             });
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR, as a package build does, and checks that every
-# file is there, under the prefix, and that the desktop entry, the icons and the AppStream
-# metadata name one another correctly.
+# file is there, under the prefix, that every icon loads in GNOME's and Qt's image loaders,
+# and that the desktop entry, the icons and the AppStream metadata name one another correctly.
 set -u
 build=$1
 app_id=$2
 version=$3
+image_sizes=$4  # prints each image's size as Qt reads it
+python3=$5      # the system's, with GdkPixbuf's bindings
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -34,11 +36,10 @@ install_to usr-root /usr
 usr=$destdir/usr
 desktop=$usr/share/applications/$app_id.desktop
 metainfo=$usr/share/metainfo/$app_id.metainfo.xml
-png=$usr/share/icons/hicolor/32x32/apps/$app_id.png
-svg=$usr/share/icons/hicolor/scalable/apps/$app_id.svg
+hicolor=$usr/share/icons/hicolor
 doc=$usr/share/doc/quellary
 
-for file in "$usr/bin/quellary" "$desktop" "$metainfo" "$png" "$svg" \
+for file in "$usr/bin/quellary" "$desktop" "$metainfo" \
             "$usr/share/man/man6/quellary.6.gz" "$doc/copyright"; do
   [ -f "$file" ] || fail "not installed: ${file#"$destdir"}"
 done
@@ -47,22 +48,37 @@ done
 outside=$(find "$destdir" -mindepth 1 -maxdepth 1 ! -name usr)
 [ -z "$outside" ] || fail "installed outside the prefix /usr: $outside"
 
-# The icons: a real 32 x 32 PNG and an SVG.
-[ "$(file -b --mime-type "$png")" = image/png ] || fail "the 32x32 icon is not a PNG: $(file -b "$png")"
-size=$(identify -format '%wx%h' "$png" 2>&1)
-[ "$size" = 32x32 ] || fail "the 32x32 icon is $size"
-[ "$(file -b --mime-type "$svg")" = image/svg+xml ] || fail "the scalable icon is not SVG: $(file -b "$svg")"
+# The icons: one at each size desktops ask for and a scalable one, drawn for 32 x 32. Each
+# must load at its size in GdkPixbuf, which GNOME Shell draws icons with and which tells an
+# SVG by its first bytes, and in Qt's image reader.
+expected=$(for size in 16 22 24 32 48 64 128 256; do
+             echo "${size}x$size $hicolor/${size}x$size/apps/$app_id.png"
+           done; echo "32x32 $hicolor/scalable/apps/$app_id.svg")
+mapfile -t icons < <(find "$hicolor" -type f)
+gdk_pixbuf=$("$python3" - "${icons[@]}" 2>&1 <<'EOF'
+import sys, gi
+gi.require_version("GdkPixbuf", "2.0")
+from gi.repository import GdkPixbuf, GLib
+for path in sys.argv[1:]:
+    try:
+        pixbuf = GdkPixbuf.Pixbuf.new_from_file(path)
+        print(f"{pixbuf.get_width()}x{pixbuf.get_height()} {path}")
+    except GLib.Error as error:
+        print(f"unreadable {path}: {error.message}")
+EOF
+)
+qt=$("$image_sizes" "${icons[@]}" 2>&1)
+for loader in gdk_pixbuf qt; do
+  diff <(sort <<<"$expected") <(sort <<<"${!loader}") >"$scratch/$loader.diff" \
+    || fail "the installed icons as $loader loads them (< expected, > loaded): $(cat "$scratch/$loader.diff")"
+done
 
 # The desktop entry starts the installed program and names the installed icons.
 exec_line=$(desktop_key "$desktop" Exec)
 program=${exec_line%% *}
 [ -n "$program" ] && [ -x "$usr/bin/$program" ] || fail "Exec=$exec_line is not a program in bin/"
 icon=$(desktop_key "$desktop" Icon)
-[ "$icon" = "$app_id" ] || fail "Icon=$icon, the application id is $app_id"
-for size_dir in 32x32 scalable; do
-  ls "$usr/share/icons/hicolor/$size_dir/apps/$icon".* >/dev/null 2>&1 \
-    || fail "Icon=$icon has no icon in hicolor/$size_dir/apps"
-done
+[ "$icon" = "$app_id" ] || fail "Icon=$icon, the icons are named $app_id"
 
 # The AppStream metadata: its id and launchable are the installed file names.
 id=$(xml_text "$metainfo" id)
