@@ -82,7 +82,8 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
     leastScale_ = std::max(least, std::min(1.0, ownScale_));
     const PixelBox smallest = client_box(description_, leastScale_);
     stage->setMinimumSize(smallest.width, smallest.height);
-    arrange();
+    // Its own size: Qt would otherwise open a window at most two thirds of the screen.
+    resize(sizeHint());
 }
 
 FormWindow::~FormWindow() = default;

@@ -130,38 +130,3 @@ TEST(SpreadPictures, CornerIndexesShowTheSuitColour)
         }
     }
 }
-
-TEST(SpreadPictures, DoubleSizeIsDrawnAfreshNotEnlarged)
-{
-    for (std::size_t i = 0; i < pictures().size(); i += 2) {
-        const Picture &one = pictures()[i];
-        const Picture &two = pictures()[i + 1];
-        SCOPED_TRACE(two.file);
-        const QImage small = load(one.file).convertToFormat(QImage::Format_RGB32);
-        const QImage large = load(two.file).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(large.size(), small.size() * 2);
-
-        // Same picture: shrunk back, the 2x is close to the 1x.
-        const QImage shrunk = large.scaled(small.size(), Qt::IgnoreAspectRatio,
-                                           Qt::SmoothTransformation);
-        long long difference = 0;
-        for (int y = 0; y < small.height(); ++y)
-            for (int x = 0; x < small.width(); ++x) {
-                const QRgb a = small.pixel(x, y), b = shrunk.pixel(x, y);
-                difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-                              std::abs(qBlue(a) - qBlue(b));
-            }
-        EXPECT_LT(difference / (3.0 * small.width() * small.height()), 15.0);
-
-        // Finer detail: an enlarged 1x would repeat each pixel over a whole 2 x 2 block.
-        int blocks = 0, detailed = 0;
-        for (int y = 0; y + 1 < large.height(); y += 2)
-            for (int x = 0; x + 1 < large.width(); x += 2) {
-                const QRgb c = large.pixel(x, y);
-                ++blocks;
-                detailed += large.pixel(x + 1, y) != c || large.pixel(x, y + 1) != c ||
-                            large.pixel(x + 1, y + 1) != c;
-            }
-        EXPECT_GT(detailed, blocks / 10);
-    }
-}

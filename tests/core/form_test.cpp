@@ -4,7 +4,7 @@
 #include "ui/form1_description.h"
 
 #include <gtest/gtest.h>
-#include <rapidcheck.h>
+#include <rapidcheck/gtest.h>
 
 #include <string>
 #include <vector>
@@ -18,7 +18,7 @@ namespace {
 struct FakeSurface final : runtime::Surface {
     runtime::Form *form = nullptr;
     long now = 0, due = -1, every = 0;
-    std::string focus = "cmdcalculate";
+    std::string focus_on = "cmdcalculate";
     std::vector<std::string> boxes, spoken;
     std::function<void()> inBox;
     int status = -1;
@@ -27,11 +27,11 @@ struct FakeSurface final : runtime::Surface {
     void set_caption(std::string_view, std::string_view) override {}
     void start_clock(int ms) override { due = now + ms, every = ms; }
     void stop_clock() override { due = -1; }
-    std::string focused() const override { return focus; }
+    std::string focused() const override { return focus_on; }
     void focus(std::string_view control, std::string_view news) override
     {
-        focus = control;
-        spoken.push_back(focus + ": " + std::string(news));
+        focus_on = control;
+        spoken.push_back(focus_on + ": " + std::string(news));
     }
     void announce(std::string_view news) override { spoken.emplace_back(news); }
     void message_box(std::string_view prompt) override
@@ -93,9 +93,8 @@ Seen passes(Seen s, long ms)
 
 } // namespace
 
-TEST(Trick, FollowsItsPhasesWhateverTheUserDoesAndWhenever)
+RC_GTEST_PROP(Trick, FollowsItsPhasesWhateverTheUserDoesAndWhenever, (const std::vector<std::pair<int, int>> &events))
 {
-    rc::check([](const std::vector<std::pair<int, int>> &events) {
         Started s;
         Seen model;
         for (const auto &[kind, amount] : events) {
@@ -125,7 +124,6 @@ TEST(Trick, FollowsItsPhasesWhateverTheUserDoesAndWhenever)
             }
             RC_ASSERT(seen(s) == model);
         }
-    });
 }
 
 TEST(Trick, TheRevealMovesTheFocusOffAHiddenButtonAndSaysWhatCame)
@@ -138,17 +136,17 @@ TEST(Trick, TheRevealMovesTheFocusOffAHiddenButtonAndSaysWhatCame)
     s.surface.advance(4999);
     EXPECT_TRUE(s.form.visible("cmdcalculate"));
     s.surface.advance(1);
-    EXPECT_EQ(s.surface.focus, "cmdagain");  // the first shown button, never Exit
+    EXPECT_EQ(s.surface.focus_on, "cmdagain");  // the first shown button, never Exit
     EXPECT_EQ(s.surface.spoken.back(),
               "cmdagain: DONE! Your card is gone! Cards: Queen of hearts, King of clubs, Jack of hearts, "
               "Queen of spades, King of diamonds");
 
     // Where the focus was not hidden it stays, and the news is said on its own.
     s.form.raise("cmdagain", Event::Click);
-    s.surface.focus = "Command2";
+    s.surface.focus_on = "Command2";
     s.form.raise("cmdcalculate", Event::Click);
     s.surface.advance(5000);
-    EXPECT_EQ(s.surface.focus, "Command2");
+    EXPECT_EQ(s.surface.focus_on, "Command2");
     EXPECT_EQ(s.surface.spoken.back().rfind("DONE! Your card is gone! Cards: Queen of hearts", 0), 0u);
 }
 
@@ -168,10 +166,10 @@ namespace {
 
 // The form, with the n-th assignment any procedure makes failing as the runtime reports it.
 struct Failing final : runtime::FormServices {
+    Failing(runtime::FormServices &form, int left) : form(form), left(left) {}
     runtime::FormServices &form;
     int left;
-    trick::Status status;
-    trick::Status assign(const trick::Assignment &a) override { return --left == 0 ? status : form.assign(a); }
+    trick::Status assign(const trick::Assignment &a) override { return --left == 0 ? trick::Status::InvalidValue : form.assign(a); }
     void raise_run_time_error(const trick::Assignment &a, trick::Status s) override { form.raise_run_time_error(a, s); }
     void message_box(std::string_view prompt) override { form.message_box(prompt); }
     void end() override { form.end(); }
@@ -187,7 +185,7 @@ TEST(RunTimeErrors, AFailureAtAnyStepEndsTheProgramWithOneLineAndABox)
     for (const auto &[procedure, steps] : procedures) {
         for (int step = 1; step <= steps; ++step) {
             Started s;
-            Failing failing{s.form, step, trick::Status::InvalidValue};
+            Failing failing(s.form, step);
             testing::internal::CaptureStderr();
             procedure(failing);
             const std::string said = testing::internal::GetCapturedStderr();

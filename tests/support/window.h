@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/form_window.h"
+#include "runtime/message_box.h"
 #include "ui/form1_code.h"
 #include "ui/form1_description.h"
 
@@ -49,7 +50,6 @@ public:
         QTimer::singleShot(0, &context_, [this] { poll(); });
     }
     std::vector<SeenBox> seen;
-    std::function<void()> inBox_;
 
 private:
     void poll()
@@ -68,6 +68,7 @@ private:
         QTimer::singleShot(5, &context_, [this] { poll(); });
     }
     int key_;
+    std::function<void()> inBox_;
     QObject context_;  // its destruction cancels the polls still waiting
 };
 
@@ -76,6 +77,8 @@ class Window : public testing::Test {
 protected:
     explicit Window(const runtime::WindowDescription &description = ui::form1_description())
     {
+        static const bool styled = (runtime::useWordsOnlyButtons(), true);
+        (void)styled;
         auto countdown = std::make_unique<ManualCountdown>();
         clock = countdown.get();
         form = std::make_unique<runtime::FormWindow>(description, ui::form1_events(), std::move(countdown));

@@ -45,19 +45,13 @@ wait_for_window() {
 # The main window at the stock font: the form's 545 x 355 pixels, a menu bar and Qt's frame.
 is_main='[ "$WIDTH" -eq 551 ]'
 
-# Sets $CX $CY to the screen position of the form's top-left corner in the window at $X $Y
-# $WIDTH $HEIGHT whose menu bar is $menu pixels high, and $calculate, $again and $message
-# to the screen rectangles of "Calculate my thoughts", "One more time please" and the
-# message line. The form sits in the middle of whatever room the window gives it.
+# The form's controls in the window at $X $Y $WIDTH $HEIGHT whose menu bar is $menu pixels
+# high; Qt's title bar and frame around it.
 find_controls() {
-  CX=$((X + frame_side + (WIDTH - 2 * frame_side - 545) / 2))
-  CY=$((Y + frame_top + menu + (HEIGHT - frame_top - frame_side - menu - 355) / 2))
-  calculate="141x41+$((CX + 20))+$((CY + 230))"
-  again="161x31+$((CX + 10))+$((CY + 290))"
-  message="261x31+$((CX + 170))+$((CY + 240))"
+  place_form $((X + frame_side)) $((Y + frame_top + menu)) $((WIDTH - 2 * frame_side)) \
+    $((HEIGHT - frame_top - frame_side - menu))
 }
-click_exit() { click_at $((CX + 455)) $((CY + 310)); }
-click_answer() { click_at $((CX + 295)) $((CY + 310)); }
+centre() { echo "$1" | awk -F'[x+]' '{ print $3 + int($1 / 2), $4 + int($2 / 2) }'; }
 
 # Clicks at a point of the screen. The pointer comes from one side first, so that the
 # window under it sees it enter and move, as a hand would make it.
@@ -69,7 +63,7 @@ click_at() {
 keys() { xdotool key --delay 50 "$@"; }
 
 # The maximise button of Qt's title bar on the window at $X $Y $WIDTH.
-maximise_button() { echo $((X + WIDTH - 40)) $((Y + 15)); }
+press_maximise() { click_at $((X + WIDTH - 40)) $((Y + 15)); }
 
 # A screenshot of weston's screen, taken by weston itself, to $SHOTS/$1.png.
 shoot() {

@@ -1,37 +1,8 @@
-// The pictures and the icon as the program finds them: compiled in through quellary_assets.
-#include <QFile>
+// The window icon as the program carries it.
 #include <QImage>
 #include <QSet>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
-TEST(EmbeddedAssets, ResourcesAreTheBuiltFiles)
-{
-    const std::pair<const char *, const char *> embedded[] = {
-        {":/pictures/first_spread.bmp", "first_spread.bmp"},
-        {":/pictures/first_spread@2x.bmp", "first_spread@2x.bmp"},
-        {":/pictures/second_spread.bmp", "second_spread.bmp"},
-        {":/pictures/second_spread@2x.bmp", "second_spread@2x.bmp"},
-        {":/icons/quellary.png", "quellary.png"},
-    };
-    for (const auto &[resource, file] : embedded) {
-        SCOPED_TRACE(resource);
-        ASSERT_TRUE(QFile::exists(resource));
-        const QByteArray built = contents(QStringLiteral(QUELLARY_ASSETS_DIR "/") + file);
-        ASSERT_FALSE(built.isEmpty());
-        EXPECT_EQ(contents(resource), built);
-    }
-}
 
 TEST(EmbeddedAssets, IconIsAShadedBoltInSixteenColours)
 {
