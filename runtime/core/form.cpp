@@ -3,6 +3,7 @@
 #include "generated/version.h"
 
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <utility>
 
@@ -14,45 +15,29 @@ using trick::Status;
 Form::Form(const WindowDescription &description, EventTable events, Surface &surface)
     : events_(events), surface_(surface)
 {
+    // Labels have tab indexes too, but only push buttons take the focus.
+    std::multimap<int, std::string_view> buttons;
     for (const ControlDescription &control : description.controls) {
-        controls_.push_back({&control, control.visible, std::string(control.caption)});
+        controls_.try_emplace(control.name, Control{&control, control.visible, std::string(control.caption)});
         if (control.kind == ControlKind::Timer)
             timer_ = control.name;
-    }
-    // Labels have tab indexes too, but only push buttons take the focus.
-    std::vector<const ControlDescription *> buttons;
-    for (const ControlDescription &control : description.controls) {
         if (control.kind == ControlKind::PushButton && control.tab_index >= 0)
-            buttons.push_back(&control);
+            buttons.emplace(control.tab_index, control.name);
     }
-    std::stable_sort(buttons.begin(), buttons.end(),
-                     [](auto *a, auto *b) { return a->tab_index < b->tab_index; });
-    for (const ControlDescription *button : buttons)
-        focus_order_.push_back(button->name);
-}
-
-const Form::Control *Form::find(std::string_view name) const
-{
-    const auto found = std::find_if(controls_.begin(), controls_.end(),
-                                    [name](const Control &c) { return c.description->name == name; });
-    return found == controls_.end() ? nullptr : &*found;
-}
-
-Form::Control *Form::find(std::string_view name)
-{
-    return const_cast<Control *>(std::as_const(*this).find(name));
+    for (const auto &[index, name] : buttons)
+        focus_order_.push_back(name);
 }
 
 bool Form::visible(std::string_view control) const
 {
-    const Control *found = find(control);
-    return found && found->visible;
+    const auto found = controls_.find(control);
+    return found != controls_.end() && found->second.visible;
 }
 
 std::string_view Form::caption(std::string_view control) const
 {
-    const Control *found = find(control);
-    return found ? std::string_view(found->caption) : std::string_view();
+    const auto found = controls_.find(control);
+    return found != controls_.end() ? std::string_view(found->second.caption) : std::string_view();
 }
 
 void Form::raise(std::string_view control, Event event)
@@ -92,8 +77,9 @@ void Form::present(const std::string &focused_before)
     }
     // The focus leaves a button the procedure hid for the first one shown, never for a
     // later one such as Exit, and carries the news with it.
-    const Control *lost = find(focused_before);
-    if (lost && lost->description->kind == ControlKind::PushButton && !lost->visible) {
+    const auto lost = controls_.find(focused_before);
+    if (lost != controls_.end() && lost->second.description->kind == ControlKind::PushButton &&
+        !lost->second.visible) {
         for (std::string_view button : focus_order_) {
             if (visible(button)) {
                 surface_.focus(button, news);
@@ -107,9 +93,10 @@ void Form::present(const std::string &focused_before)
 
 Status Form::assign(const trick::Assignment &assignment)
 {
-    Control *control = find(assignment.control);
-    if (!control)
+    const auto found = controls_.find(assignment.control);
+    if (found == controls_.end())
         return Status::NoSuchControl;
+    Control *control = &found->second;
     const ControlKind kind = control->description->kind;
     const bool timer = kind == ControlKind::Timer;
     const auto *boolean = std::get_if<Boolean>(&assignment.value);

@@ -3,6 +3,8 @@
 #include "runtime/api/form_services.h"
 #include "runtime/api/window_description.h"
 
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,15 +65,13 @@ private:
         bool visible;
         std::string caption;
     };
-    const Control *find(std::string_view name) const;
-    Control *find(std::string_view name);
     void rearm();
     bool halt(int status);
     void present(const std::string &focused_before);
 
     EventTable events_;
     Surface &surface_;
-    std::vector<Control> controls_;
+    std::map<std::string_view, Control, std::less<>> controls_;
     std::vector<std::string_view> focus_order_;
     std::string_view timer_;
     bool enabled_ = false;
