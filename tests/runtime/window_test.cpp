@@ -121,7 +121,8 @@ TEST_F(Boxes, TheHelpAndTheAnswerShowWordsOnlyAndLeaveTheTrickAsItWas)
     // Where the desktop asks for pictures on dialog buttons (GNOME's theme), the boxes still
     // show none.
     if (qgetenv("QT_QPA_PLATFORMTHEME") == "gnome") {
-        ASSERT_EQ(QStyleFactory::create("fusion")->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 1);
+        const std::unique_ptr<QStyle> fusion(QStyleFactory::create("fusion"));
+        ASSERT_EQ(fusion->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons), 1);
     }
     load();
     click("cmdcalculate");
