@@ -46,9 +46,9 @@ sanitize: test-deps
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure --no-tests=error --timeout $(TEST_TIMEOUT) -j$(JOBS)
 
-# Quellary against a bare Qt program on a private Xvfb; about 4 minutes, BENCH_RUNS=10 and
-# BENCH_IDLE_SECONDS=2 by default. See BENCHMARKS.md. Configured again in case the bench's
-# libraries came after the build folder.
+# Quellary against a bare Qt program on a private Xvfb; about 3 minutes with the defaults,
+# BENCH_RUNS=10 BENCH_STARTS=30 BENCH_IDLE_SECONDS=2. See BENCHMARKS.md. Configured again in
+# case the bench's libraries came after the build folder.
 bench-deps:
 	@scripts/install-deps bench
 

@@ -9,14 +9,13 @@
 #include <QWidget>
 
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     int width = 0, height = 0;
-    if (argc != 3 || std::strcmp(argv[1], "--size") != 0 || std::sscanf(argv[2], "%dx%d", &width, &height) != 2) {
-        std::fprintf(stderr, "usage: %s --size WIDTHxHEIGHT (the size of Quellary's main window)\n", argv[0]);
+    if (argc != 2 || std::sscanf(argv[1], "%dx%d", &width, &height) != 2) {
+        std::fprintf(stderr, "usage: %s WIDTHxHEIGHT (the size of Quellary's main window)\n", argv[0]);
         return 2;
     }
     QMessageBox(QMessageBox::NoIcon, QStringLiteral("Quellary"),

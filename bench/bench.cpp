@@ -4,7 +4,9 @@
 // figures a run on stderr and a Markdown table of medians and ranges on stdout. The figures
 // are measured, never judged: it fails only when a program cannot be driven.
 //
-//   [BENCH_RUNS=10] [BENCH_IDLE_SECONDS=2] quellary_bench QUELLARY BASELINE
+//   [BENCH_RUNS=10] [BENCH_STARTS=30] [BENCH_IDLE_SECONDS=2] quellary_bench QUELLARY BASELINE
+//
+// BENCH_RUNS full runs each, then BENCH_STARTS more start-ups each for the noisiest figures.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -137,14 +139,13 @@ void tap(xcb_window_t window, xcb_keycode_t key)
 }
 
 enum Measure { Box, Main, Pss, Rss, Reveal, Waiting, Counting, Measures };
-using Run = std::vector<double>;  // a figure a measure: ms, kB, wake-ups
-std::string main_size;            // WIDTHxHEIGHT, of the last main window seen
+std::string main_size;  // WIDTHxHEIGHT, of the last main window seen
 
 // One start of a program, through the welcome box to the main window and, if `idle_ms`,
 // through idle stretches and a countdown to the reveal.
-Run drive(std::vector<const char *> command, double idle_ms)
+std::vector<double> drive(std::vector<const char *> command, double idle_ms)
 {
-    Run r(Measures);
+    std::vector<double> r(Measures);  // ms, kB, wake-ups
     driving = command[0];
     x = xcb_connect(nullptr, nullptr);
     const xcb_query_extension_reply_t *damage = xcb_get_extension_data(x, &xcb_damage_id);
@@ -183,9 +184,8 @@ Run drive(std::vector<const char *> command, double idle_ms)
     // Idle stretches: what nothing to do costs, in every thread's wake-ups.
     if (idle_ms > 0) {
         wait(drawn(main, 0) + 1000);
-        const std::string proc = "/proc/" + std::to_string(program);
-        r[Rss] = field(slurp(proc + "/status"), "VmRSS");
-        r[Pss] = field(slurp(proc + "/smaps_rollup"), "Pss");
+        r[Rss] = field(slurp("/proc/" + std::to_string(program) + "/status"), "VmRSS");
+        r[Pss] = field(slurp("/proc/" + std::to_string(program) + "/smaps_rollup"), "Pss");
         r[Waiting] = -switches();
         wait(now_ms() + idle_ms);
         r[Waiting] += switches();
@@ -213,9 +213,9 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-// A row of the table. compare: 'r' the ratio of the medians and the median of the ratios of
-// the runs made one after the other, 'd' the difference of the medians.
-void row(const std::vector<double> &q, const std::vector<double> &b, const char *label, int decimals, char compare,
+// A row of the table: with `ratio`, the ratio of the medians and the median of the ratios of
+// the runs made one after the other; else the difference of the medians.
+void row(const std::vector<double> &q, const std::vector<double> &b, const char *label, int decimals, bool ratio,
          const char *target)
 {
     std::vector<double> ratios;
@@ -225,12 +225,10 @@ void row(const std::vector<double> &q, const std::vector<double> &b, const char 
     for (const auto &v : {q, b})
         std::printf(" %.*f (%.*f – %.*f) |", decimals, median(v), decimals, *std::min_element(v.begin(), v.end()),
                     decimals, *std::max_element(v.begin(), v.end()));
-    if (compare == 'r')
+    if (ratio)
         std::printf(" %.3fx (paired %.3fx) |", median(q) / median(b), median(ratios));
-    else if (compare == 'd')
-        std::printf(" %+.2f ms |", median(q) - median(b));
     else
-        std::printf(" |");
+        std::printf(" %+.*f |", decimals, median(q) - median(b));
     std::printf(" %s |\n", target);
 }
 
@@ -238,10 +236,11 @@ void row(const std::vector<double> &q, const std::vector<double> &b, const char 
 
 int main(int argc, char **argv)
 {
-    const int runs = std::atoi(std::getenv("BENCH_RUNS") ? std::getenv("BENCH_RUNS") : "10");
-    const double idle_s = std::atof(std::getenv("BENCH_IDLE_SECONDS") ? std::getenv("BENCH_IDLE_SECONDS") : "2");
-    if (argc != 3 || runs < 1 || !(idle_s > 0))
-        die("usage: [BENCH_RUNS=10] [BENCH_IDLE_SECONDS=2] quellary_bench QUELLARY BASELINE");
+    const auto setting = [](const char *name, const char *or_else) { return getenv(name) ? getenv(name) : or_else; };
+    const int runs = std::atoi(setting("BENCH_RUNS", "10")), starts = std::atoi(setting("BENCH_STARTS", "30"));
+    const double idle_s = std::atof(setting("BENCH_IDLE_SECONDS", "2"));
+    if (argc != 3 || runs < 1 || starts < 0 || !(idle_s > 0))
+        die("usage: [BENCH_RUNS=10] [BENCH_STARTS=30] [BENCH_IDLE_SECONDS=2] quellary_bench QUELLARY BASELINE");
 
     // A private X server that picks a free display itself, names it, and ends with its last
     // client: the connection held here until the end.
@@ -260,32 +259,36 @@ int main(int argc, char **argv)
     // One warm-up each, not counted: it fills the page cache and gives the main window's size.
     drive({argv[1]}, 0);
     const std::string size = main_size;
-    drive({argv[2], "--size", size.c_str()}, 0);
+    const std::vector<const char *> quellary{argv[1]}, bare{argv[2], size.c_str()};
+    drive(bare, 0);
     std::vector<double> q[Measures], b[Measures];  // a measure's figures, run by run
-    for (int i = 0; i < 2 * runs; ++i) {
+    std::fprintf(stderr, "program box_ms main_ms Pss_kB RSS_kB reveal_ms wake-ups_idle wake-ups_counting\n");
+    for (int i = 0; i < 2 * (runs + starts); ++i) {
         const bool ours = (i % 2 == 0) == (i / 2 % 2 == 0);  // Q B, B Q, ...: a drift falls on both alike
-        const Run r = ours ? drive({argv[1]}, idle_s * 1e3) : drive({argv[2], "--size", size.c_str()}, idle_s * 1e3);
-        for (int k = 0; k < Measures; ++k)
+        const int measures = i < 2 * runs ? Measures : Pss;  // the full runs, then the start-ups alone
+        const std::vector<double> r = drive(ours ? quellary : bare, measures == Measures ? idle_s * 1e3 : 0);
+        std::fprintf(stderr, "%s", ours ? "Quellary" : "bare_Qt");
+        for (int k = 0; k < measures; ++k) {
             (ours ? q : b)[k].push_back(r[k]);
-        std::fprintf(stderr, "%s: box %.1f, main %.2f, reveal %.2f ms; Pss %.0f, RSS %.0f kB; wake-ups %g, %g\n",
-                     ours ? "Quellary" : "bare Qt", r[Box], r[Main], r[Reveal], r[Pss], r[Rss], r[Waiting],
-                     r[Counting]);
+            std::fprintf(stderr, " %.2f", r[k]);
+        }
+        std::fprintf(stderr, "\n");
     }
     xcb_disconnect(holding);
     pclose(server);
 
-    std::printf("Quellary against a bare Qt program: %d runs each, alternated, after a warm-up each; Xvfb "
-                "1280x1024x24, no window manager; main window %s; idle stretch %g s. /proc/loadavg before: %.*s; "
-                "after: %s\n"
+    std::printf("Quellary against a bare Qt program: %d full runs and %d more start-ups each, alternated, after a "
+                "warm-up each; Xvfb 1280x1024x24, no window manager; main window %s; idle stretch %g s. /proc/loadavg "
+                "before: %.*s; after: %s\n"
                 "| measure | Quellary: median (range) | bare Qt: median (range) | Quellary against bare | target |\n"
                 "| --- | ---: | ---: | ---: | --- |\n",
-                runs, size.c_str(), idle_s, int(load_before.size()) - 1, load_before.c_str(),
+                runs, starts, size.c_str(), idle_s, int(load_before.size()) - 1, load_before.c_str(),
                 slurp("/proc/loadavg").c_str());
-    row(q[Box], b[Box], "start → welcome box first drawn (ms)", 1, 'r', "≤ 1.10x");
-    row(q[Main], b[Main], "Return on the box → main window first drawn (ms)", 2, 'd', "≤ +16.7 ms");
-    row(q[Pss], b[Pss], "memory with the main window up: Pss (kB)", 0, 'r', "≤ 1.10x");
-    row(q[Rss], b[Rss], "memory with the main window up: VmRSS (kB)", 0, 'r', "≤ 1.10x");
-    row(q[Reveal], b[Reveal], "Space → reveal drawn (ms)", 2, 'd', "5000 – 5016.7");
-    row(q[Waiting], b[Waiting], "wake-ups, idle with the main window up", 0, ' ', "0");
-    row(q[Counting], b[Counting], "wake-ups while counting (0.3 – 4.7 s after Space)", 0, ' ', "0");
+    row(q[Box], b[Box], "start → welcome box first drawn (ms)", 1, true, "≤ 1.10x");
+    row(q[Main], b[Main], "Return on the box → main window first drawn (ms)", 2, false, "≤ +16.7 ms");
+    row(q[Pss], b[Pss], "memory with the main window up: Pss (kB)", 0, true, "≤ 1.10x");
+    row(q[Rss], b[Rss], "memory with the main window up: VmRSS (kB)", 0, true, "≤ 1.10x");
+    row(q[Reveal], b[Reveal], "Space → reveal drawn (ms)", 2, false, "5000 – 5016.7");
+    row(q[Waiting], b[Waiting], "wake-ups, idle with the main window up", 0, false, "0");
+    row(q[Counting], b[Counting], "wake-ups while counting (0.3 – 4.7 s after Space)", 0, false, "0");
 }
