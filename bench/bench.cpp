@@ -127,15 +127,18 @@ double drawn(xcb_window_t window, double after)
 
 void roundTrip() { free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr)); }
 
-// A key pressed and released at once on `window`, as a person taps it; returns once the
-// server has delivered both. The keycodes are those of Xvfb's own keymap (evdev): Return 36,
+// A key pressed and released at once on `window`, as a person taps it. Returns, once the
+// server has delivered both, when they were sent: a wait for the reply on a busy machine
+// cannot make what follows look quicker. Keycodes of Xvfb's own keymap (evdev): Return 36,
 // space 65.
-void tap(xcb_window_t window, xcb_keycode_t key)
+double tap(xcb_window_t window, xcb_keycode_t key)
 {
     xcb_set_input_focus(x, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    const double sent = now_ms();
     xcb_test_fake_input(x, XCB_KEY_PRESS, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_test_fake_input(x, XCB_KEY_RELEASE, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     roundTrip();
+    return sent;
 }
 
 enum Measure { Box, Main, Pss, Rss, Reveal, Waiting, Counting, Measures };
@@ -169,8 +172,7 @@ std::vector<double> drive(std::vector<const char *> command, double idle_ms)
         die(std::string("cannot start ") + command[0] + " (" + std::strerror(e) + "): build quellary_bench");
     until([&] { return !mapped.empty() && drawn(mapped[0], 0); }, started + 10000, "no welcome box drawn in 10 s");
     r[Box] = drawn(mapped[0], 0) - started;
-    tap(mapped[0], 36);  // Return
-    const double dismissed = now_ms();
+    const double dismissed = tap(mapped[0], 36);  // Return
     until([&] { return mapped.size() > 1; }, dismissed + 5000, "Return on the box shows no window");
     const xcb_window_t main = mapped[1];
     // The keyboard focus now, so that the focus's own drawing is over before the idle stretch.
@@ -189,8 +191,8 @@ std::vector<double> drive(std::vector<const char *> command, double idle_ms)
         r[Waiting] = -switches();
         wait(now_ms() + idle_ms);
         r[Waiting] += switches();
-        tap(main, 65);  // Space: "Calculate my thoughts" has the focus and clicks on the release
-        const double pressed = now_ms();
+        // Space: "Calculate my thoughts" has the focus and clicks on the release.
+        const double pressed = tap(main, 65);
         wait(pressed + 300);
         r[Counting] = -switches();
         wait(pressed + 4700);
