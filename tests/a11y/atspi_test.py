@@ -4,8 +4,8 @@
 Two clients watch the whole trick: one that follows the program's events and keeps what it
 has read (as Orca does), and a fresh one started for each look, which reads everything anew.
 In every phase both must find exactly the picture on screen, visible and showing; the
-calculating message and the reveal must reach the follower; the reveal must leave the focus
-on "One more time please"; and F10 must open the Help menu.
+calculating message and the reveal must reach the follower; and the reveal must leave the
+focus on "One more time please" (F10 and the spoken words are the Orca walkthrough's).
 
 Run on a desktop session (desktop_session.sh): atspi_test.py PROGRAM
 """
@@ -228,13 +228,6 @@ def run(program):
         pictures_check("again", again, fresh_look(process.pid), SIX)
         check(again["focused"] == "One more time please", "after One more time please the focus stays")
 
-        # F10: the Help menu opens with About chosen; Escape closes it.
-        key("F10")
-        check(bool(wait_for(lambda: follower.focused("About", pyatspi.ROLE_MENU_ITEM))),
-              "F10 opens the Help menu on About")
-        key("Escape")
-        check(bool(wait_for(lambda: look(frame)["focused"] == "One more time please")),
-              "Escape closes the menu and the focus is back on One more time please")
     finally:
         process.terminate()
         process.wait(timeout=30)
