@@ -18,7 +18,9 @@ const script = `const Pictures = ${JSON.stringify(pictures)};\nconst Wasm = "${w
 const style = own('page.css');
 const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
 const fill = {
-  POLICY: `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data:`,
+  // Trusted Types: the browser itself refuses any text put into the page as HTML or script.
+  POLICY: `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; ` +
+    "img-src data:; require-trusted-types-for 'script'; trusted-types 'none'",
   TITLE: title,
   ICON: uri('image/png', 'quellary.png'),
   STYLE: style,

@@ -83,7 +83,15 @@ const Page = (() => {
   document.addEventListener('pointerdown', (event) => {
     if (open && !$('menubar').contains(event.target)) closeMenu(false);
   });
-  addEventListener('resize', () => queue.includes(RESIZED) || post(RESIZED));
+  const resized = () => queue.includes(RESIZED) || post(RESIZED);
+  addEventListener('resize', resized);
+  // A window moved to a screen of another pixel ratio keeps its size.
+  (function watchRatio() {
+    matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener('change', () => {
+      resized();
+      watchRatio();
+    }, { once: true });
+  })();
   $('box').addEventListener('close', () => post(DISMISSED));
 
   return {
