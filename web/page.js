@@ -92,7 +92,14 @@ const Page = (() => {
       watchRatio();
     }, { once: true });
   })();
-  $('box').addEventListener('close', () => post(DISMISSED));
+  // Said at once, before a click that comes after it, where the close event would come later.
+  const dismissed = (event) => {
+    event.preventDefault();
+    $('box').close();
+    post(DISMISSED);
+  };
+  $('box-ok').addEventListener('click', dismissed);
+  $('box').addEventListener('cancel', dismissed);
 
   return {
     nextEvent: () => new Promise((resolve) => (queue.length ? resolve(queue.shift()) : (wake = resolve))),

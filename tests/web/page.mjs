@@ -1,7 +1,8 @@
-// What the page's tests share: the page opened in Debian's Chromium through puppeteer-core
-// (installed from the lock file into the build tree), read as a person reads it, with a clock
-// the test moves by hand.
+// What the page's tests share: the page in Debian's Chromium through puppeteer-core (installed
+// from the lock file into the build tree), read as a person reads it, on a hand-moved clock.
+import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
+import { test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 
 const puppeteer = createRequire(`${process.env.QUELLARY_NODE_MODULES}/`)('puppeteer-core');
@@ -18,58 +19,67 @@ function handClock() {
   window.setTimeout = (f, ms = 0) => (timers.set(++id, { f, at: now + ms }), id);
   window.clearTimeout = (key) => timers.delete(key);
   window.advance = (ms) => {
-    for (let next; (next = [...timers].sort((a, b) => a[1].at - b[1].at)[0]) && next[1].at <= now + ms;) {
+    const end = now + ms;
+    for (let next; (next = [...timers].sort((a, b) => a[1].at - b[1].at)[0]) && next[1].at <= end;) {
       timers.delete(next[0]);
-      ms -= next[1].at - now;
       now = next[1].at;
       next[1].f();
     }
-    now += ms;
+    now = end;
   };
 }
 
-export async function open({ viewport = { width: 1024, height: 768 }, clock = true, before } = {}) {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.QUELLARY_CHROMIUM,
-    args: process.getuid() === 0 ? ['--no-sandbox'] : [],
+// A test on a fresh browser: `body` drives the page; no page error may follow.
+export function session(name, { viewport = { width: 1024, height: 768 }, clock = true, before } = {}, body) {
+  test(name, async () => {
+    const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
+    const browser = await puppeteer.launch({ executablePath: process.env.QUELLARY_CHROMIUM, args });
+    try {
+      const page = (await browser.pages())[0];
+      const errors = [];
+      page.on('pageerror', (error) => errors.push(error.message));
+      page.on('console', (line) => line.type() === 'error' && errors.push(line.text()));
+      await page.setViewport(viewport);
+      if (clock) await page.evaluateOnNewDocument(handClock);
+      await before?.(page);
+      await page.goto(url);
+      await body(page);
+      assert.deepEqual(errors, []);
+    } finally {
+      await browser.close();
+    }
   });
-  const page = (await browser.pages())[0];
-  page.errors = [];
-  page.on('pageerror', (error) => page.errors.push(error.message));
-  page.on('console', (line) => line.type() === 'error' && page.errors.push(line.text()));
-  await page.setViewport(viewport);
-  if (clock) await page.evaluateOnNewDocument(handClock);
-  await before?.(page);
-  await page.goto(url);
-  return { browser, page };
 }
 
+const control = (name, role = 'button') => `::-p-aria([name="${name}"][role="${role}"])`;
+export const press = (page, name, role) => page.locator(control(name, role)).click();
+export const tap = async (page, name) => (await page.waitForSelector(control(name))).tap();
 export const advance = (page, ms) => page.evaluate((ms) => window.advance(ms), ms);
-const control = (name, role) => `::-p-aria([name="${name}"][role="${role}"])`;
-export const press = (page, name, role = 'button') => page.locator(control(name, role)).click();
-export const tap = async (page, name, role = 'button') => (await page.waitForSelector(control(name, role))).tap();
 export const text = (page) => page.$eval('body', (body) => body.innerText);
+export const key = (page, name) => page.keyboard.press(name);
 export const until = (page, shown) => page.waitForFunction((shown) => document.body.innerText.includes(shown), {}, shown);
-
-// The open box's text, once it is up.
-export async function box(page) {
-  const dialog = await page.waitForSelector('::-p-aria([name="Quellary"][role="dialog"])');
-  return dialog.evaluate((box) => box.innerText);
-}
-export async function dismiss(page, key) {
-  await (key ? page.keyboard.press(key) : press(page, 'OK'));
+// The open box's text, once it is up; then its dismissal, by OK or a key.
+export const box = async (page) => (await page.waitForSelector(control('Quellary', 'dialog'))).evaluate((box) => box.innerText);
+export const dismiss = async (page, name) => {
+  await (name ? key(page, name) : press(page, 'OK'));
   await page.waitForSelector('dialog[open]', { hidden: true });
+};
+// Past the welcome box to the form.
+export const welcomed = async (page) => (await box(page), dismiss(page));
+
+// Waits for what `read` gives to be `expected`, as the page gets to each event in its turn.
+export async function settles(read, expected) {
+  for (const end = Date.now() + 5000; Date.now() < end; await new Promise((resolve) => setTimeout(resolve, 50))) {
+    if (JSON.stringify(await read()) === JSON.stringify(expected)) return;
+  }
+  assert.deepEqual(await read(), expected);
 }
 
 // What a screen reader finds: "role name" for every named node, and which has the focus.
 export async function heard(page) {
-  const nodes = [];
-  const walk = (node) => {
-    if (node.name) nodes.push(`${node.role} ${node.name}${node.focused ? ' (focused)' : ''}`);
-    (node.children ?? []).forEach(walk);
-  };
-  walk(await page.accessibility.snapshot());
-  return nodes;
+  const walk = (node) => [...(node.name ? [`${node.role} ${node.name}${node.focused ? ' (focused)' : ''}`] : []),
+    ...(node.children ?? []).flatMap(walk)];
+  return walk(await page.accessibility.snapshot());
 }
 export const focused = async (page) => (await heard(page)).find((node) => node.endsWith(' (focused)'));
 export const buttons = async (page) => (await heard(page)).filter((node) => node.startsWith('button '));
