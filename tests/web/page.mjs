@@ -8,7 +8,6 @@ import { pathToFileURL } from 'node:url';
 const puppeteer = createRequire(`${process.env.QUELLARY_NODE_MODULES}/`)('puppeteer-core');
 export const url = pathToFileURL(process.env.QUELLARY_PAGE).href;
 export const shots = process.env.QUELLARY_SHOTS;
-export const first = 'Cards: King of hearts, Jack of clubs, King of spades, Queen of diamonds, Queen of clubs, Jack of diamonds';
 export const second = 'Cards: Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds';
 
 // Put into the page before its own script: its timers and performance.now() follow advance().
@@ -53,9 +52,12 @@ export function session(name, { viewport = { width: 1024, height: 768 }, clock =
 
 const control = (name, role = 'button') => `::-p-aria([name="${name}"][role="${role}"])`;
 export const press = (page, name, role) => page.locator(control(name, role)).click();
+export const menu = async (page, item) => (await press(page, 'Help', 'menuitem'), press(page, item, 'menuitem'));
 export const tap = async (page, name) => (await page.waitForSelector(control(name))).tap();
 export const advance = (page, ms) => page.evaluate((ms) => window.advance(ms), ms);
 export const text = (page) => page.$eval('body', (body) => body.innerText);
+// Five seconds on: the cards change.
+export const reveal = async (page) => (await advance(page, 5000), until(page, 'DONE! Your card is gone!'));
 export const key = (page, name) => page.keyboard.press(name);
 export const until = (page, shown) => page.waitForFunction((shown) => document.body.innerText.includes(shown), {}, shown);
 // The open box's text, once it is up; then its dismissal, by OK or a key.
