@@ -44,7 +44,7 @@ EM_JS(void, announce, (const char *news), { Page.say(UTF8ToString(news)); });
 EM_JS(void, open_box, (const char *title, const char *prompt), {
     Page.openBox(UTF8ToString(title), UTF8ToString(prompt));
 });
-EM_JS(void, end_page, (const char *title, int status), { Page.end(UTF8ToString(title), status); });
+EM_JS(void, end_page, (const char *title), { Page.end(UTF8ToString(title)); });
 EM_JS(double, room_width, (), { return Page.room().width; });
 EM_JS(double, room_height, (), { return Page.room().height; });
 EM_JS(double, pixel_ratio, (), { return window.devicePixelRatio; });
@@ -176,7 +176,7 @@ private:
         }
     }
 
-    void quit(int status) override { end_page(quellary::product_name, status); }
+    void quit(int) override { end_page(quellary::product_name); }
 
     const WindowDescription description_;
     Form form_;

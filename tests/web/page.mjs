@@ -28,8 +28,9 @@ function handClock() {
   };
 }
 
-// A test on a fresh browser: `body` drives the page; no page error may follow.
-export function session(name, { viewport = { width: 1024, height: 768 }, clock = true, before } = {}, body) {
+// A test on a fresh browser: `body` drives the page; no page error may follow, and no request
+// may leave the one file (the pictures are data within it).
+export function session(name, { viewport = { width: 1024, height: 768 }, clock = true } = {}, body) {
   test(name, async () => {
     const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
     const browser = await puppeteer.launch({ executablePath: process.env.QUELLARY_CHROMIUM, args });
@@ -40,7 +41,9 @@ export function session(name, { viewport = { width: 1024, height: 768 }, clock =
       page.on('console', (line) => line.type() === 'error' && errors.push(line.text()));
       await page.setViewport(viewport);
       if (clock) await page.evaluateOnNewDocument(handClock);
-      await before?.(page);
+      await page.setRequestInterception(true);
+      page.on('request', (request) => (request.url() === url || request.url().startsWith('data:') ? request.continue()
+        : (errors.push(`request ${request.url()}`), request.abort())));
       await page.goto(url);
       await body(page);
       assert.deepEqual(errors, []);
