@@ -109,6 +109,7 @@ const Page = (() => {
       item.tabIndex = -1;
       item.textContent = caption;
       item.setAttribute('role', 'menuitem');
+      item.addEventListener('mousedown', (event) => event.preventDefault());  // the form's focus stays
       if (parent < 0) {
         const list = document.createElement('div');
         list.setAttribute('role', 'menu');

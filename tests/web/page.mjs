@@ -74,7 +74,7 @@ export const welcomed = async (page) => (await box(page), dismiss(page));
 
 // Waits for what `read` gives to be `expected`, as the page gets to each event in its turn.
 export async function settles(read, expected) {
-  for (const end = Date.now() + 5000; Date.now() < end; await new Promise((resolve) => setTimeout(resolve, 50))) {
+  for (const end = Date.now() + 10000; Date.now() < end; await new Promise((resolve) => setTimeout(resolve, 50))) {
     if (JSON.stringify(await read()) === JSON.stringify(expected)) return;
   }
   assert.deepEqual(await read(), expected);

@@ -16,7 +16,8 @@ session('the trick, its boxes and Exit, with no network request', {}, async (pag
   await advance(page, 1);
   await until(page, 'DONE! Your card is gone!');
   // The focus leaves the hidden button for the first one shown.
-  await settles(() => buttons(page), ['button One more time please (focused)', 'button The Answer to the problem', 'button Exit']);
+  const after = ['button One more time please (focused)', 'button The Answer to the problem', 'button Exit'];
+  await settles(() => buttons(page), after);
   await press(page, 'The Answer to the problem');
   assert.match(await box(page), /There was no mind reading at all/);
   await dismiss(page);
@@ -26,6 +27,7 @@ session('the trick, its boxes and Exit, with no network request', {}, async (pag
   assert.match(await box(page), /Quellary 1\.00\nA mind-reading card trick by Velado/);
   await reveal(page);  // behind the box, which stays
   await dismiss(page);
+  await settles(() => buttons(page), after);
   await press(page, 'One more time please');
   await press(page, 'Calculate my thoughts');
   await press(page, 'Exit');  // during the countdown: no reveal follows
