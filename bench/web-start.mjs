@@ -1,7 +1,10 @@
 // The web page in headless Chromium: the time from opening the file to the frame that draws
-// the welcome box, and how late the reveal is drawn after its 5000 ms. It reports; it never fails.
+// the welcome box, against a bare page that opens a dialog, and how late the reveal is drawn
+// after its 5000 ms. It reports; it never fails.
 // usage: node bench/web-start.mjs BUILD_FOLDER [STARTS] [REVEALS]
+import { writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
 import { resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
@@ -21,20 +24,26 @@ const button = (name) => `::-p-aria([name="${name}"][role="button"])`;
 
 // Each start in a fresh profile; the time is the page's own, from the start of its navigation
 // to the frame that draws the box (its animation callbacks run as that frame is made).
-const opened = [];
-for (let run = 0; run < starts; ++run) {
-  const context = await browser.createBrowserContext();
-  const page = await context.newPage();
-  await page.evaluateOnNewDocument(() => {
-    window.drawn = new Promise((done) => new MutationObserver((_, watch) => {
-      if (document.querySelector('dialog[open]')) watch.disconnect(), requestAnimationFrame(() => done(performance.now()));
-    }).observe(document, { subtree: true, attributes: true, childList: true }));
-  });
-  await page.goto(url);
-  opened.push(await page.evaluate(() => window.drawn));
-  await context.close();
+async function opening(url) {
+  const opened = [];
+  for (let run = 0; run < starts; ++run) {
+    const context = await browser.createBrowserContext();
+    const page = await context.newPage();
+    await page.evaluateOnNewDocument(() => {
+      window.drawn = new Promise((done) => new MutationObserver((_, watch) => {
+        if (document.querySelector('dialog[open]')) watch.disconnect(), requestAnimationFrame(() => done(performance.now()));
+      }).observe(document, { subtree: true, attributes: true, childList: true }));
+    });
+    await page.goto(url);
+    opened.push(await page.evaluate(() => window.drawn));
+    await context.close();
+  }
+  return figures(opened);
 }
-console.log(`open → welcome box drawn: ${figures(opened)}`);
+const bare = resolve(tmpdir(), 'quellary-bench-bare.html');
+writeFileSync(bare, '<!DOCTYPE html><dialog><p>Welcome</p><button>OK</button></dialog><script>document.querySelector("dialog").showModal()</script>');
+console.log(`open → welcome box drawn: ${await opening(url)}`);
+console.log(`open → a bare page's dialog drawn: ${await opening(pathToFileURL(bare).href)}`);
 
 const page = await browser.newPage();
 await page.goto(url);
