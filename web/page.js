@@ -198,8 +198,9 @@ const Page = (() => {
   };
 })();
 
+const wasm = atob(Wasm);
 var Module = {
-  wasmBinary: Uint8Array.from(atob(Wasm), (c) => c.charCodeAt(0)),
+  wasmBinary: new Uint8Array(wasm.length).map((_, i) => wasm.charCodeAt(i)),
   onAbort: () => {
     document.body.textContent = `${document.title} could not start in this browser; open it in a current one.`;
   },
