@@ -163,12 +163,15 @@ const Page = (() => {
       arm();
     },
     stopClock,
+    // While the menu is open, the focus the form knows is the one the menu gives back.
     focused() {
-      for (const [code, element] of controls) if (element === document.activeElement) return code;
+      const focused = open ? focusBefore : document.activeElement;
+      for (const [code, element] of controls) if (element === focused) return code;
       return -1;
     },
     focus(code, news) {
-      controls.get(code).focus({ focusVisible: true });
+      if (open) focusBefore = controls.get(code);
+      else controls.get(code).focus({ focusVisible: true });
       if (news) say(news);
     },
     say,

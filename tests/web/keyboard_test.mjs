@@ -25,10 +25,10 @@ session('the keyboard alone, and what a screen reader hears', {}, async (page) =
   assert.match((await heard(page)).slice(1, 4).join('|'), /^menuitem Help\|image Cards: King of hearts, Jack of clubs, .*, Jack of diamonds\|StaticText 1\. Select/);
   await key(page, ' ');
   await settles(says, ['polite', 'StaticText Calculating..... Please wait!']);
-  await reveal(page);
+  await keys('F10', 'menuitem About');
+  await reveal(page);  // behind the menu: the focus it gives back is the focus rule's
   await settles(says, ['polite', `StaticText DONE! Your card is gone! ${second}`]);
-  await settles(() => focused(page), 'button One more time please (focused)');
-  await keys('Tab', 'button The Answer to the problem', 'Tab', 'button Exit', 'F10', 'menuitem About',
+  await keys('Escape', 'button One more time please', 'Tab', 'button The Answer to the problem', 'Tab', 'button Exit', 'F10', 'menuitem About',
     'ArrowDown', 'menuitem Instructions', 'ArrowDown', 'menuitem About', 'Escape', 'button Exit', 'F10', 'menuitem About',
     'ArrowUp', 'menuitem Instructions', 'Enter', 'button OK');
   assert.match(await box(page), /Hey that's very easy/);
