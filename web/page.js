@@ -201,6 +201,7 @@ const Page = (() => {
   };
 })();
 
+// The wasm is handed over in place: emscripten then fetches nothing, not even a data: URL.
 const wasm = atob(Wasm);
 var Module = {
   wasmBinary: new Uint8Array(wasm.length).map((_, i) => wasm.charCodeAt(i)),
