@@ -10,20 +10,16 @@ export const url = pathToFileURL(process.env.QUELLARY_PAGE).href;
 export const shots = process.env.QUELLARY_SHOTS;
 export const second = 'Cards: Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds';
 
-// Put into the page before its own script: its timers and performance.now() follow advance().
+// Put into the page before its own script: its timer (one at a time, the clock's) and its
+// performance.now() follow advance(). Puppeteer's own scripts clear timers of theirs.
 function handClock() {
-  let now = 0, id = 0;
-  const timers = new Map();
+  let now = 0, id = 0, timer = null;
   performance.now = () => now;
-  window.setTimeout = (f, ms = 0) => (timers.set(++id, { f, at: now + ms }), id);
-  window.clearTimeout = (key) => timers.delete(key);
+  window.setTimeout = (f, ms = 0) => ((timer = { f, at: now + ms, id: ++id }), id);
+  window.clearTimeout = (key) => timer?.id === key && (timer = null);
   window.advance = (ms) => {
     const end = now + ms;
-    for (let next; (next = [...timers].sort((a, b) => a[1].at - b[1].at)[0]) && next[1].at <= end;) {
-      timers.delete(next[0]);
-      now = next[1].at;
-      next[1].f();
-    }
+    for (let due; timer && timer.at <= end; due.f()) [due, timer, now] = [timer, null, timer.at];
     now = end;
   };
 }
