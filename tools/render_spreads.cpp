@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -46,9 +47,11 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
         return false;
 
     const QString png = QString(path).replace(QStringLiteral(".bmp"), QStringLiteral(".png"));
-    if (!image.save(path, "BMP") || !image.save(png, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
+    for (const auto &[file, format] : {std::pair{path, "BMP"}, std::pair{png, "PNG"}}) {
+        if (!image.save(file, format)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return false;
+        }
     }
     return true;
 }
