@@ -5,7 +5,7 @@ JOBS := $(shell nproc)
 # TIMEOUT of their own keep it.
 TEST_TIMEOUT := 300
 
-.PHONY: all deps test-deps package-deps run test package sanitize bench bench-deps clean
+.PHONY: all deps test-deps package-deps run test package sanitize bench bench-deps web web-deps bench-web clean
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
@@ -33,6 +33,19 @@ test: test-deps $(BUILD)/CMakeCache.txt
 	@grep -qx 'QUELLARY_TESTS:[A-Z]*=ON' $(BUILD)/CMakeCache.txt || cmake $(BUILD) -DQUELLARY_TESTS=ON
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure --no-tests=error --timeout $(TEST_TIMEOUT) -j$(JOBS)
+
+# The program as one web page, build/web/quellary.html, built by emscripten.
+web-deps:
+	@scripts/install-deps web
+
+web: web-deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target quellary_web
+
+# The web page's start and reveal in headless Chromium, with the tests' puppeteer-core.
+bench-web: test-deps $(BUILD)/CMakeCache.txt
+	@grep -qx 'QUELLARY_TESTS:[A-Z]*=ON' $(BUILD)/CMakeCache.txt || cmake $(BUILD) -DQUELLARY_TESTS=ON
+	cmake --build $(BUILD) -j$(JOBS) --target quellary_web_tests
+	node bench/web-start.mjs $(BUILD)
 
 # The .deb, built by dpkg-buildpackage and debhelper from debian/ (see README.md).
 package: deps package-deps

@@ -74,8 +74,7 @@ private:
 void showMessageBox(QWidget *parent, const QString &prompt)
 {
     // Not QMessageBox::information(): that one adds an icon.
-    Box box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt,
-                    QMessageBox::Ok, parent);
+    Box box(QMessageBox::NoIcon, QString::fromUtf8(quellary::product_name), prompt, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.setWindowIcon(QApplication::windowIcon());
     box.setWindowModality(Qt::ApplicationModal);

@@ -1,7 +1,7 @@
 // Draws the trick's two spreads of court cards from the card deck's vector art into the
-// 24-bit BMPs the form shows, once at the form's design density and once at twice that,
-// and into one small SVG per spread holding just its cards, from which the form draws
-// them at any other size.
+// 24-bit BMPs the form shows, once at the form's design density and once at twice that
+// (and the same as PNGs, a fifth of the size, for the web page), and into one small SVG per
+// spread holding just its cards, from which the form draws them at any other size.
 //
 // usage: quellary_render_spreads DECK.svgz OUTPUT_FOLDER
 
@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -45,9 +46,12 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
     if (!painted)
         return false;
 
-    if (!image.save(path, "BMP")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
+    const QString png = QString(path).replace(QStringLiteral(".bmp"), QStringLiteral(".png"));
+    for (const auto &[file, format] : {std::pair{path, "BMP"}, std::pair{png, "PNG"}}) {
+        if (!image.save(file, format)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+            return false;
+        }
     }
     return true;
 }
