@@ -64,10 +64,10 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
         button->setFocusPolicy(Qt::StrongFocus);
         if (previous)
             setTabOrder(previous, button);
-        else
-            button->setFocus();
         previous = button;
     }
+    if (!form_.first_button().empty())
+        control(form_.first_button())->setFocus();
     countdown_->elapsed = [this] { form_.tick(); };
     addWindowKeys(this);
 

@@ -69,8 +69,8 @@ public:
         const PixelBox client = client_box(description_, 1.0);
         show_form(std::string(description_.caption).c_str(), client.width, client.height);
         arrange();
-        if (!form_.focus_order().empty())
-            ::focus(code(form_.focus_order().front()), "");
+        if (!form_.first_button().empty())
+            ::focus(code(form_.first_button()), "");
         while (!form_.ended())
             deliver(next_event());
         return form_.exit_status();

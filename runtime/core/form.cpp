@@ -40,6 +40,13 @@ std::string_view Form::caption(std::string_view control) const
     return found != controls_.end() ? std::string_view(found->second.caption) : std::string_view();
 }
 
+std::string_view Form::first_button() const
+{
+    const auto shown = std::find_if(focus_order_.begin(), focus_order_.end(),
+                                    [this](std::string_view button) { return visible(button); });
+    return shown == focus_order_.end() ? std::string_view() : *shown;
+}
+
 void Form::raise(std::string_view control, Event event)
 {
     if (ended_)
@@ -79,13 +86,9 @@ void Form::present(const std::string &focused_before)
     // later one such as Exit, and carries the news with it.
     const auto lost = controls_.find(focused_before);
     if (lost != controls_.end() && lost->second.description->kind == ControlKind::PushButton &&
-        !lost->second.visible) {
-        for (std::string_view button : focus_order_) {
-            if (visible(button)) {
-                surface_.focus(button, news);
-                return;
-            }
-        }
+        !lost->second.visible && !first_button().empty()) {
+        surface_.focus(first_button(), news);
+        return;
     }
     if (!news.empty())
         surface_.announce(news);

@@ -53,6 +53,9 @@ public:
     std::string_view caption(std::string_view control) const;
     // The push buttons in the order the focus cycles through them.
     const std::vector<std::string_view> &focus_order() const { return focus_order_; }
+    // The first of them shown: where the focus starts, and where it goes from a button
+    // that is hidden. Empty where none is shown.
+    std::string_view first_button() const;
 
     trick::Status assign(const trick::Assignment &assignment) override;
     void raise_run_time_error(const trick::Assignment &assignment, trick::Status status) override;
