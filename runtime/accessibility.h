@@ -25,8 +25,6 @@ class Announcer final : public QWidget {
 public:
     explicit Announcer(QWidget *parent);
     void say(const QString &news);
-    // What it said last, while it shows it.
-    QString said() const { return isVisibleTo(parentWidget()) ? accessibleName() : QString(); }
 };
 
 } // namespace runtime

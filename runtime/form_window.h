@@ -31,7 +31,6 @@ public:
     // How many times the design's 12 twips per pixel the form is drawn.
     double layoutScale() const { return scale_; }
     QWidget *clientArea() const { return client_; }
-    const Announcer *announcer() const { return announcer_; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
