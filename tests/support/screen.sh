@@ -9,9 +9,9 @@ drawn() { [ "$(colours_in "$1")" -gt 1 ]; }
 # The reveal: "Calculate my thoughts" is gone and "One more time please" is drawn.
 revealed() { ! drawn "$calculate" && drawn "$again"; }
 
-# Waits up to $WAIT_SECONDS (5) for the shell test in $1 to hold.
+# Waits up to $WAIT_SECONDS (30) for the shell test in $1 to hold.
 wait_until() {
-  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
+  for _ in $(seq $(( ${WAIT_SECONDS:-30} * 20 ))); do
     eval "$1" && return 0
     sleep 0.05
   done

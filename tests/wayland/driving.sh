@@ -28,11 +28,11 @@ toplevels() {
 }
 window_count() { toplevels | wc -l; }
 
-# Waits up to $WAIT_SECONDS (5) for a window of $pid whose geometry ($X $Y $WIDTH $HEIGHT)
+# Waits up to $WAIT_SECONDS (30) for a window of $pid whose geometry ($X $Y $WIDTH $HEIGHT)
 # and title ($TITLE) pass the test in $1, and sets those five to that window's.
 wait_for_window() {
   local test=$1 left top right bottom title
-  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
+  for _ in $(seq $(( ${WAIT_SECONDS:-30} * 20 ))); do
     while read -r left top right bottom title; do
       X=$left Y=$top WIDTH=$((right - left)) HEIGHT=$((bottom - top)) TITLE=$title
       eval "$test" && return 0

@@ -37,7 +37,7 @@ find_controls   # no title bar in full screen
 wait_until 'drawn "$calculate"' || fail "the form did not grow to scale $scale in full screen"
 keys space
 wait_until 'drawn "$message"' || fail "no message in the full-screen window"
-WAIT_SECONDS=30 wait_until revealed || fail "no reveal in the full-screen window at scale $scale"
+wait_until revealed || fail "no reveal in the full-screen window at scale $scale"
 shoot wayland-full-screen
 keys F11
 wait_for_window "[ \"\$X \$Y \$WIDTH \$HEIGHT\" = \"$normal\" ]" || fail "F11 again did not give the window its own size back: $(toplevels)"

@@ -7,11 +7,11 @@ export QT_QPA_PLATFORM=xcb
 visible_windows() { xdotool search --all --onlyvisible --pid "$pid" --name '^Quellary$' 2>/dev/null; }
 geometry() { xdotool getwindowgeometry --shell "$1"; }
 
-# Waits up to $WAIT_SECONDS (5) for a visible Quellary window whose geometry ($X $Y $WIDTH
+# Waits up to $WAIT_SECONDS (30) for a visible Quellary window whose geometry ($X $Y $WIDTH
 # $HEIGHT) passes the test in $1, and prints its id.
 wait_for_window() {
   local test=$1 id
-  for _ in $(seq $(( ${WAIT_SECONDS:-5} * 20 ))); do
+  for _ in $(seq $(( ${WAIT_SECONDS:-30} * 20 ))); do
     for id in $(visible_windows); do
       eval "$(geometry "$id")"
       if eval "$test"; then echo "$id"; return 0; fi

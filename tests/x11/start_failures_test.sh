@@ -71,7 +71,7 @@ for stage in box window; do
     (cd "$work/cores" && ulimit -c unlimited && exec "$program") 2> >(exit 0) &
   fi
   pid=$!
-  if [ "$stage" = window ]; then past_welcome >/dev/null || fail "$stage: no main window"; else wait_for_window true >/dev/null; fi
+  if [ "$stage" = window ]; then past_welcome >/dev/null || fail "$stage: no main window"; else wait_for_window true >/dev/null || fail "$stage: no welcome box"; fi
   kill -KILL "$server"; wait "$server" 2>/dev/null
   ended_within 5
   [ "$status" = 1 ] || fail "display lost at the $stage: status $status"
