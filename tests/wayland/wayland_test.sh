@@ -64,7 +64,7 @@ ended_within_ms "${EXIT_LIMIT_MS:-1000}"
 # The compositor gone under a running program: status 1, no core.
 start "$program"
 wait_for_window true || fail "no welcome box the second time"
-pkill -KILL -x weston
+kill -KILL "$WESTON_PID"
 ended_within_ms 5000
 [ "$status" = 1 ] || { fail "the compositor gone: status $status"; cat "$err"; }
 [ "$failures" -eq 0 ] && echo "native Wayland passed"

@@ -2,8 +2,8 @@
 # Runs a command on a private weston, nested in the X server that $DISPLAY names (see
 # ../x11/with_x_server.sh), and ends with the command's status once weston is gone.
 # Weston's own X window turns the X server's input, as xdotool makes it, into Wayland
-# input. The command gets WAYLAND_DISPLAY and XDG_RUNTIME_DIR of that weston, and DISPLAY
-# stays set for xdotool and screenshots of the X server.
+# input. The command gets WAYLAND_DISPLAY and XDG_RUNTIME_DIR of that weston, its pid in
+# WESTON_PID, and DISPLAY stays set for xdotool and screenshots of the X server.
 set -u
 runtime_dir=$(mktemp -d)   # mode 0700, as Wayland clients require
 log=$(mktemp)
@@ -11,7 +11,7 @@ socket=quellary-test
 XDG_RUNTIME_DIR=$runtime_dir weston --backend=x11-backend.so --use-pixman --width=1024 --height=768 \
   --socket=$socket --idle-time=0 --debug >"$log" 2>&1 &
 server=$!
-export XDG_RUNTIME_DIR=$runtime_dir WAYLAND_DISPLAY=$socket
+export XDG_RUNTIME_DIR=$runtime_dir WAYLAND_DISPLAY=$socket WESTON_PID=$server
 
 # Ready once its shell has put up the panel: windows then open where they always will.
 ready=no
