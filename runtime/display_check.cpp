@@ -23,6 +23,9 @@ const std::string product = quellary::product_name;
 QtMessageHandler qtHandler = nullptr;
 bool opening = true;
 QStringList said;  // what Qt said while the platform opened
+// The check's X connection, held until Qt has its own: an X server with no other client
+// resets when the last one leaves, and drops a connection being made meanwhile.
+xcb_connection_t *checked = nullptr;
 
 [[noreturn]] void endWith(const std::string &line)
 {
@@ -47,9 +50,8 @@ bool xAnswers(std::string &refusal)
     const bool caught = ::pipe2(words, O_CLOEXEC | O_NONBLOCK) == 0;
     if (caught)
         ::dup2(words[1], STDERR_FILENO);
-    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
-    const bool answers = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
+    checked = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(checked) == 0;
     if (!caught)
         return answers;
     ::dup2(saved, STDERR_FILENO);
@@ -133,6 +135,9 @@ void displayOpened()
         cannotStart(said.join(QLatin1String("; ")) + QStringLiteral("; the platform \"%1\" has no screen").arg(QGuiApplication::platformName()), {});
     opening = false;
     said.clear();
+    if (checked)
+        xcb_disconnect(checked);
+    checked = nullptr;
 }
 
 } // namespace runtime
