@@ -36,7 +36,7 @@ QImage makePicture(const QString &resource, QSize size)
         return drawn.convertToFormat(QImage::Format_RGB32);
     static bool said = false;
     if (!std::exchange(said, true)) {
-        std::fprintf(stderr, "%s: Qt's SVG image plugin (Debian package libqt6svg6) is missing, "
+        std::fprintf(stderr, "%s: Qt's SVG image plugin (" QUELLARY_SVG_PLUGIN ") is missing, "
                      "so the cards are shown enlarged and less sharp; install it.\n",
                      quellary::product_name);
     }
