@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <string>
 
 namespace runtime {
@@ -21,8 +23,9 @@ namespace {
 
 const std::string product = quellary::product_name;
 QtMessageHandler qtHandler = nullptr;
-bool opening = true;
-QStringList said;  // what Qt said while the platform opened
+// Qt may call the message handler from any of its threads.
+std::mutex guard;
+QStringList said;  // what Qt's platform said while it opened
 // The check's X connection, held until Qt has its own: an X server with no other client
 // resets when the last one leaves, and drops a connection being made meanwhile.
 xcb_connection_t *checked = nullptr;
@@ -46,14 +49,18 @@ bool xAnswers(std::string &refusal)
 {
     int words[2];
     std::fflush(stderr);
+    // Without a stderr to give back, the reason is left to libxcb to write where it can.
     const int saved = ::dup(STDERR_FILENO);
-    const bool caught = ::pipe2(words, O_CLOEXEC | O_NONBLOCK) == 0;
+    const bool caught = saved >= 0 && ::pipe2(words, O_CLOEXEC | O_NONBLOCK) == 0;
     if (caught)
         ::dup2(words[1], STDERR_FILENO);
     checked = xcb_connect(nullptr, nullptr);
     const bool answers = xcb_connection_has_error(checked) == 0;
-    if (!caught)
+    if (!caught) {
+        if (saved >= 0)
+            ::close(saved);
         return answers;
+    }
     ::dup2(saved, STDERR_FILENO);
     ::close(saved);
     ::close(words[1]);
@@ -84,28 +91,24 @@ bool waylandNamed()
             "; Qt's Wayland support is the Debian package qt6-wayland.");
 }
 
+// What Qt says while its platform opens: its fatal message ends the program with one line.
 void onMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (opening && type == QtFatalMsg) {
+    std::lock_guard lock(guard);
+    if (type == QtFatalMsg) {
         // Qt's own: "... no Qt platform plugin could be initialized. Reinstalling the
         // application may fix this problem.\n\nAvailable platform plugins are: eglfs, ..."
-        const qsizetype list = message.indexOf(QLatin1String("Available platform plugins are: "));
+        const QLatin1String listed("Available platform plugins are: ");
+        const qsizetype list = message.indexOf(listed);
         if (list < 0)
             said << message;  // a platform's own fatal words
         cannotStart(said.join(QLatin1String("; ")),
-                    list < 0 ? QString() : message.mid(list + 32).trimmed().chopped(1));
+                    list < 0 ? QString() : message.mid(list + listed.size()).trimmed().chopped(1));
     }
-    if (opening) {
-        // What platforms tried on the way to the one that opened is no news.
+    // What platforms tried on the way to the one that opened is no news, and a plain warning
+    // of Qt's core (such as a locale that is not UTF-8) is no reason not to start.
+    if (type != QtWarningMsg || !context.category || std::strcmp(context.category, "default") != 0)
         said << message;
-        return;
-    }
-    qtHandler(type, context, message);
-    // Qt then exits through handlers that may wait on the display that is gone, or crash.
-    if (message.contains(QLatin1String("connection broke"))) {
-        std::fflush(stderr);
-        std::_Exit(1);
-    }
 }
 
 } // namespace
@@ -131,9 +134,14 @@ void checkDisplay()
 
 void displayOpened()
 {
-    if (QGuiApplication::screens().isEmpty())
-        cannotStart(said.join(QLatin1String("; ")) + QStringLiteral("; the platform \"%1\" has no screen").arg(QGuiApplication::platformName()), {});
-    opening = false;
+    std::lock_guard lock(guard);
+    if (QGuiApplication::screens().isEmpty()) {
+        said << QStringLiteral("the platform \"%1\" has no screen").arg(QGuiApplication::platformName());
+        cannotStart(said.join(QLatin1String("; ")), {});
+    }
+    // From now on Qt speaks for itself, a display lost included: it then ends the program
+    // with status 1.
+    qInstallMessageHandler(qtHandler);
     said.clear();
     if (checked)
         xcb_disconnect(checked);

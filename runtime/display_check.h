@@ -5,8 +5,7 @@
 namespace runtime {
 
 // Before the application is made: ends the program when no display it could use answers.
-// From then on Qt's messages are watched: its fatal one while the platform opens becomes
-// that one line, and a display lost later ends the program with status 1 at once.
+// From then on, until the platform has opened, Qt's fatal message becomes that one line.
 void checkDisplay();
 
 // The application has opened its platform.

@@ -33,6 +33,11 @@ for platform in nonsense linuxfb eglfs; do
   ends_with_one_line "QT_QPA_PLATFORM=$platform" "^$product cannot start: .*; run it on an X11 or Wayland desktop" \
     env QT_QPA_PLATFORM=$platform "$program"
 done
+# In any locale the line gives Qt's reason, never its warning about a locale that is not UTF-8.
+for locale in -uLANG LANG=C LANG=C.UTF-8 LANG=en_US.UTF-8; do
+  ends_with_one_line "$locale" "^$product cannot start: Could not find the Qt platform plugin \"nonsense\"" \
+    env -u LC_ALL -u LC_CTYPE "$locale" QT_QPA_PLATFORM=nonsense "$program"
+done
 # Without Qt's Wayland support: a copy of the program whose Qt finds only the X11 plugin.
 mkdir -p "$work/app/plugins/platforms"
 cp "$program" "$work/app/"
