@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPointer>
 
 namespace runtime {
 
@@ -11,12 +12,27 @@ namespace {
 
 QPointer<QWidget> shownOnly;  // the client area
 
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+// Qt 6.4 has no announcement event: a notification says what it is given as it appears, as
+// screen readers speak one when it is shown, where they let a label's new text pass unsaid.
+class Announcer final : public QWidget {
+public:
+    explicit Announcer(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        setGeometry(0, 0, 1, 1);
+    }
+};
+#endif
+
+// The form's own controls on screen: they carry their names, the announcer none.
 QList<QWidget *> shownControls(const QWidget *client)
 {
     QList<QWidget *> shown;
     for (QObject *object : client->children()) {
         auto *control = qobject_cast<QWidget *>(object);
-        if (control && !qobject_cast<Announcer *>(control) && control->isVisibleTo(client))
+        if (control && control->isVisibleTo(client) && !control->objectName().isEmpty())
             shown.append(control);
     }
     return shown;
@@ -44,8 +60,10 @@ QAccessibleInterface *formInterface(const QString &, QObject *object)
     auto *widget = qobject_cast<QWidget *>(object);
     if (qobject_cast<PictureBox *>(object))
         return new QAccessibleWidget(widget, QAccessible::Graphic);
-    if (qobject_cast<Announcer *>(object))
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    if (dynamic_cast<Announcer *>(object))
         return new QAccessibleWidget(widget, QAccessible::Notification);
+#endif
     if (widget && widget == shownOnly)
         return new ClientArea(widget);
     return nullptr;
@@ -76,21 +94,20 @@ void reportFocus(QWidget *focused)
     QAccessible::updateAccessibility(&event);
 }
 
-Announcer::Announcer(QWidget *parent) : QWidget(parent)
+void announce(QWidget *client, const QString &news)
 {
-    setObjectName(QStringLiteral("announcer"));
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-    setGeometry(0, 0, 1, 1);
-    hide();
-}
-
-void Announcer::say(const QString &news)
-{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(client, news);
+    QAccessible::updateAccessibility(&event);
+#else
+    static QPointer<Announcer> announcer;
+    if (!announcer || announcer->parent() != client)
+        announcer = new Announcer(client);
     // Hidden first, so that it appears anew.
-    hide();
-    setAccessibleName(news);
-    show();
+    announcer->hide();
+    announcer->setAccessibleName(news);
+    announcer->show();
+#endif
 }
 
 } // namespace runtime

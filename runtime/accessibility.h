@@ -5,8 +5,8 @@
 namespace runtime {
 
 // Tells assistive technology what the form's own controls are: a picture is an image named
-// for what it shows, the announcer is a notification, and `client` lists only the controls
-// on screen, so that a screen reader never holds on to one it met while it was hidden.
+// for what it shows, and `client` lists only the controls on screen, so that a screen reader
+// never holds on to one it met while it was hidden.
 void installAccessibleInterfaces(QWidget *client);
 
 // A control came into view or went. Readers that follow the tree are told as if it had been
@@ -17,14 +17,7 @@ void reportShown(QWidget *control, bool shown);
 // Tells a screen reader what the focus is on, as when it moved there.
 void reportFocus(QWidget *focused);
 
-// Says what it is given as it appears; draws nothing and takes no input. Screen readers speak
-// a notification as it is shown, where they let a label's new text pass unsaid.
-class Announcer final : public QWidget {
-    Q_OBJECT
-
-public:
-    explicit Announcer(QWidget *parent);
-    void say(const QString &news);
-};
+// Tells a screen reader `news` about the form in `client`, without moving the focus.
+void announce(QWidget *client, const QString &news);
 
 } // namespace runtime

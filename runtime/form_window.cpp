@@ -57,7 +57,6 @@ FormWindow::FormWindow(const WindowDescription &description, EventTable events,
     // reports on it.
     installAccessibleInterfaces(client_);
     buildControls(description_, client_, raise);
-    announcer_ = new Announcer(client_);
     QWidget *previous = nullptr;
     for (std::string_view name : form_.focus_order()) {
         QWidget *button = control(name);
@@ -178,7 +177,7 @@ bool FormWindow::eventFilter(QObject *watched, QEvent *event)
 
 void FormWindow::announce(std::string_view news)
 {
-    announcer_->say(toQString(news));
+    runtime::announce(client_, toQString(news));
 }
 
 void FormWindow::message_box(std::string_view prompt)

@@ -11,8 +11,6 @@
 
 namespace runtime {
 
-class Announcer;
-
 // A form built from its window description: it delivers the controls' events to the form and
 // draws what the form's procedures change. The window can be resized, maximised and made full
 // screen; the whole form grows with it by one factor and sits in its middle.
@@ -58,7 +56,6 @@ private:
     std::unique_ptr<Countdown> countdown_;
     Form form_;
     QWidget *client_ = nullptr;
-    Announcer *announcer_ = nullptr;
     QPointer<QWidget> described_;  // the button that carries news in its description
     double captionScale_ = 1.0;  // at which the captions fit in the desktop's font
     double ownScale_ = 1.0;      // the window's own size: the captions' scale, or what the screen holds
