@@ -31,8 +31,9 @@ bool demandsSize(Qt::WindowStates states)
     return states & (Qt::WindowMaximized | Qt::WindowFullScreen);
 }
 
-// Qt 6.4's own Wayland title bar has maximise and minimise buttons on every window, whatever
-// its flags, and a compositor disconnects a maximised window that keeps its own size. A box
+// Qt's own Wayland title bar (6.4 and 6.8 alike) has maximise and minimise buttons on every
+// window, whatever its flags, and a compositor disconnects a maximised window that keeps its
+// own size. A box
 // is free to take any size from the moment it asks for such a state, its text in the
 // middle, and has its own size back once the window system has left the state: until then
 // any other size is an error.
