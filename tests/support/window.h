@@ -7,6 +7,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +19,23 @@
 
 #include <functional>
 #include <memory>
+
+// The design's table of Form1, typed from the design and read by the page's tests too: the
+// words and the twips a person must see, never taken from the program.
+inline const QJsonObject &design()
+{
+    static const QJsonObject table = [] {
+        QFile file(QStringLiteral(QUELLARY_FORM1_TABLE));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("cannot read the design's table %s", QUELLARY_FORM1_TABLE);
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }();
+    return table;
+}
+inline std::string designed(const char *group, const char *key)
+{
+    return design()[QLatin1String(group)][QLatin1String(key)].toString().toStdString();
+}
 
 // A clock the test moves by hand: advance() lets time pass and fires each tick due.
 struct ManualCountdown final : runtime::Countdown {
