@@ -46,7 +46,8 @@ bool render_spread(QSvgRenderer &deck, const std::array<trick::Card, N> &spread,
     if (!painted)
         return false;
 
-    const QString png = QString(path).replace(QStringLiteral(".bmp"), QStringLiteral(".png"));
+    // Beside the BMP: only the file's own ".bmp" becomes ".png", not one in a folder's name.
+    const QString png = path.chopped(4) + QStringLiteral(".png");
     for (const auto &[file, format] : {std::pair{path, "BMP"}, std::pair{png, "PNG"}}) {
         if (!image.save(file, format)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));

@@ -28,6 +28,7 @@ TEST(EmbeddedAssets, IconIsAShadedBoltInSixteenColours)
             if (c == olive) { olive_diagonal += x + y; ++olives; }
             blacks += c == qRgb(0, 0, 0);
         }
+    EXPECT_LE(colours.size(), 16);
     EXPECT_GT(yellows, 50);
     EXPECT_GT(blacks, 30);
     ASSERT_GT(olives, 45) << "a shaded band, more than the outline's inner edge";
