@@ -11,7 +11,8 @@ extern "C" const char *__lsan_default_suppressions()
            "leak:libxcb.so\n"
            "leak:libX11.so\n"
            "leak:libQt6DBus.so\n"
-           "leak:libQt6XcbQpa.so\n";
+           "leak:libQt6XcbQpa.so\n"
+           "leak:libwayland-client.so\n";
 }
 
 extern "C" const char *__lsan_default_options()
