@@ -7,24 +7,24 @@ export QT_QPA_PLATFORM=xcb
 visible_windows() { xdotool search --all --onlyvisible --pid "$pid" --name '^Quellary$' 2>/dev/null; }
 geometry() { xdotool getwindowgeometry --shell "$1"; }
 
-# Waits up to $WAIT_SECONDS (30) for a visible Quellary window whose geometry ($X $Y $WIDTH
-# $HEIGHT) passes the test in $1, and prints its id.
-wait_for_window() {
-  local test=$1 id
-  for _ in $(seq $(( ${WAIT_SECONDS:-30} * 20 ))); do
-    for id in $(visible_windows); do
-      eval "$(geometry "$id")"
-      if eval "$test"; then echo "$id"; return 0; fi
-    done
-    sleep 0.05
+# Prints the id of a visible Quellary window whose geometry ($X $Y $WIDTH $HEIGHT) passes the
+# test in $1, if there is one.
+window_where() {
+  local id
+  for id in $(visible_windows); do
+    eval "$(geometry "$id")"
+    if eval "$1"; then echo "$id"; return 0; fi
   done
   return 1
 }
+# Waits up to $WAIT_SECONDS (30) for such a window, and prints its id.
+wait_for_window() { local test=$1; wait_until 'window_where "$test"'; }
 
 # Types keys into a window, as a user at the keyboard would.
+activate() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null; }
 press() {
   local id=$1; shift
-  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id" 2>/dev/null
+  activate "$id"
   xdotool key --delay 50 "$@"
 }
 
@@ -52,20 +52,6 @@ past_welcome() {
     WAIT_SECONDS=3 wait_for_window '[ "$WIDTH" -eq 545 ]' && return 0
   done
   return 1
-}
-
-# Waits up to $1 seconds for $pid to end and sets $status to its exit status, or to
-# "running" (and kills it).
-ended_within() {
-  for _ in $(seq $(( $1 * 10 ))); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"; wait "$pid" 2>/dev/null; status=running; return
-  fi
-  wait "$pid"
-  status=$?
 }
 
 # Starts openbox on the display and waits until it manages windows.

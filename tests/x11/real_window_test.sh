@@ -29,17 +29,25 @@ find_controls "$main"
 wait_until 'drawn "$calculate"' || fail "Calculate my thoughts is not drawn"
 
 # --- the trick on the real clock, the window resized while it counts --------------------
-pressed=$(date +%s%N)
-press "$main" space
-wait_until 'drawn "$message"' || fail "no message after the press"
+# The reveal is timed from the last look at the message line that found it blank: the press
+# had not reached the program then. So an early reveal cannot hide in xdotool's latency.
+activate "$main"
+pressed=$(now_ms) blank=$pressed
+xdotool key space
+until looked=$(now_ms); drawn "$message"; do
+  blank=$looked
+  [ $((looked - pressed)) -lt 30000 ] || { fail "no message 30 s after the press"; break; }
+done
 xdotool windowsize --sync "$main" 901 613
 find_controls "$main"
 wait_until 'drawn "$calculate" && drawn "$message"' || fail "the form did not grow with the window to $scale"
 import -window root "$SHOTS/x11-calculating-901x613.png"
-wait_until revealed || fail "no reveal 30 s after the press"
-seen=$(( ($(date +%s%N) - pressed) / 1000000 ))
-echo "reveal seen $seen ms after the press, at scale $scale"
-[ "$seen" -ge 5000 ] || fail "the reveal came $seen ms after the press, before 5000 ms"
+# One look a time, as fast as they come: the reveal is when "One more time please" is drawn.
+POLL_SECONDS=0 wait_until 'drawn "$again"' || fail "no reveal 30 s after the press"
+seen=$(( $(now_ms) - blank ))
+echo "reveal seen at most $seen ms after the press reached the program, at scale $scale"
+[ "$seen" -ge 5000 ] || fail "the reveal came at most $seen ms after the press, before 5000 ms"
+wait_until revealed || fail "the reveal left Calculate my thoughts drawn"
 wait_until 'drawn "$cards"' || fail "no cards at scale $scale"
 import -window root "$SHOTS/x11-revealed-901x613.png"
 
@@ -63,8 +71,7 @@ wait_until revealed || fail "restored, the form is not at its designed size"
 
 # --- Exit ends the program at once -------------------------------------------------------
 press "$main" Tab Tab space   # One more time please, The Answer..., Exit
-ended_within 3
+ended_within_ms 3000
 [ "$status" = 0 ] || { fail "Exit ended with status $status"; cat "$err"; }
 [ -s "$err" ] && { fail "stderr is not empty:"; cat "$err"; }
-[ "$failures" -eq 0 ] && echo "real-window checks passed"
-exit $((failures > 0))
+passed "real-window checks passed"
