@@ -10,14 +10,7 @@ if [ -z "${QUELLARY_DESKTOP_INSIDE:-}" ]; then
     dbus-run-session -- env QUELLARY_DESKTOP_INSIDE=1 bash "$0" "$@"
 fi
 
-# Waits up to $2 seconds (default 10) for the shell test in $1 to hold.
-wait_for() {
-  for _ in $(seq $(( ${2:-10} * 10 ))); do
-    eval "$1" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$here/../support/checks.sh"
 
 started=()
 finish() {
@@ -33,11 +26,11 @@ a11y_bus() {
   dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     2>/dev/null | grep -q 'unix:'
 }
-wait_for a11y_bus || { echo "the accessibility bus did not start"; exit 1; }
+wait_until a11y_bus 10 || { echo "the accessibility bus did not start"; exit 1; }
 
 openbox --sm-disable >/dev/null 2>&1 &
 started+=($!)
-wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' \
+wait_until 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 10 \
   || { echo "openbox did not start"; exit 1; }
 
 "$@"

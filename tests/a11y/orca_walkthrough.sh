@@ -7,8 +7,7 @@
 # focus after the reveal is saved there.
 set -u
 program=$1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 
 home=$(mktemp -d)
 log=$home/orca-debug.log
@@ -49,12 +48,8 @@ PY
 # Waits up to $2 seconds (default 30) for Orca to have said something matching $1 (grep -E)
 # after line $mark of what it said.
 said() {
-  local pattern=$1 seconds=${2:-30}
-  for _ in $(seq $((seconds * 5))); do
-    spoken | tail -n +$((mark + 1)) | grep -E -- "$pattern" >/dev/null && return 0
-    sleep 0.2
-  done
-  return 1
+  local pattern=$1
+  POLL_SECONDS=0.2 wait_until 'spoken | tail -n +$((mark + 1)) | grep -qE -- "$pattern"' "${2:-30}"
 }
 step() { mark=$(spoken | wc -l); echo "--- $*"; }
 button='(push )?button'  # Orca 48 says "button" where Orca 43 says "push button"
@@ -131,5 +126,4 @@ said "One more time please $button" || fail "Escape: the focus back on the windo
 
 spoken >"${SPEECH:-/dev/null}"
 [ -n "${ORCA_LOG:-}" ] && cp "$log" "$ORCA_LOG"
-[ "$failures" -eq 0 ] && echo "Orca walkthrough passed"
-exit $((failures > 0))
+passed "Orca walkthrough passed"

@@ -6,12 +6,10 @@ set -u
 deb=$1
 version=$2
 app_id=$3
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 [ -f "$deb" ] || { echo "FAIL: no package at $deb"; exit 1; }
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+make_scratch
 
 # field NAME: the value of one control field.
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -86,5 +84,4 @@ grep -v '^running with root privileges' "$scratch/lintian.log"
 grep '^[EWO]: ' "$scratch/lintian.log" | grep -qv ': appstream-metadata-validation-failed ' \
   && fail "lintian reports errors, warnings or overrides"
 
-[ "$failures" -eq 0 ] && echo "package checks passed: $(basename "$deb")"
-exit $((failures > 0))
+passed "package checks passed: $(basename "$deb")"

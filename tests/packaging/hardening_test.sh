@@ -8,15 +8,13 @@
 set -u
 deb=$1
 [ -f "$deb" ] || { echo "FAIL: no package at $deb"; exit 1; }
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+. "$(dirname "$0")/../support/checks.sh"
+make_scratch
 dpkg-deb -x "$deb" "$scratch"
 report=$(hardening-check "$scratch/usr/games/quellary" 2>&1)
 echo "$report"
-failures=0
 for check in "Position Independent Executable" "Stack protected" "Fortify Source functions" \
              "Read-only relocations" "Immediate binding"; do
-  grep -q "^ $check: yes" <<<"$report" || { echo "FAIL: $check is not yes"; failures=$((failures + 1)); }
+  grep -q "^ $check: yes" <<<"$report" || fail "$check is not yes"
 done
-[ "$failures" -eq 0 ] && echo "hardened: PIE, stack protector, FORTIFY, RELRO and BIND_NOW"
-exit $((failures > 0))
+passed "hardened: PIE, stack protector, FORTIFY, RELRO and BIND_NOW"

@@ -8,11 +8,9 @@ app_id=$2
 version=$3
 image_sizes=$4  # prints each image's size as Qt reads it
 python3=$5      # the system's, with GdkPixbuf's bindings
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+make_scratch
 
 # install_to FOLDER PREFIX: installs into $scratch/FOLDER as DESTDIR and sets destdir to it.
 install_to() {
@@ -108,5 +106,4 @@ install_to opt-root /opt/quellary
 outside=$(find "$destdir" -mindepth 1 -maxdepth 1 ! -name opt)
 [ -z "$outside" ] || fail "installed outside the prefix /opt/quellary: $outside"
 
-[ "$failures" -eq 0 ] && echo "install checks passed"
-exit $((failures > 0))
+passed "install checks passed"

@@ -6,11 +6,9 @@
 set -u
 source_dir=$1
 out=$2
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/../support/checks.sh"
 
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+make_scratch
 rm -f "$out/quellary.deb"
 mkdir -p "$out"
 
@@ -53,5 +51,4 @@ if [ "$failures" -gt 0 ]; then
 fi
 
 cp "$first" "$out/quellary.deb"
-[ "$failures" -eq 0 ] && echo "two builds in two folders: the same package, byte for byte"
-exit $((failures > 0))
+passed "two builds in two folders: the same package, byte for byte"

@@ -5,6 +5,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # The script's end: $1 said where nothing failed, status 1 where something did.
 passed() { [ "$failures" -eq 0 ] && echo "$1"; exit $((failures > 0)); }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# A folder of the script's own in $scratch, gone when the script ends.
+make_scratch() { scratch=$(mktemp -d); trap 'rm -rf "$scratch"' EXIT; }
 
 # Waits up to $2 seconds ($WAIT_SECONDS, else 30) for the shell test in $1 to hold, looking
 # again every $POLL_SECONDS (0.05).
