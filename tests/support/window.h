@@ -32,10 +32,8 @@ inline const QJsonObject &design()
     }();
     return table;
 }
-inline std::string designed(const char *group, const char *key)
-{
-    return design()[QLatin1String(group)][QLatin1String(key)].toString().toStdString();
-}
+inline std::string text(const QJsonValue &value) { return value.toString().toStdString(); }
+inline std::string designed(const char *group, const char *key) { return text(design()[group][key]); }
 
 // A clock the test moves by hand: advance() lets time pass and fires each tick due.
 struct ManualCountdown final : runtime::Countdown {
