@@ -189,10 +189,18 @@ const Page = (() => {
       const ended = `${title} has ended. Reload the page to start it again.`;
       $('ended').textContent = ended;
       $('ended').hidden = false;
-      say(ended);
+      // Read once, where the focus is, and not again from the live region.
+      $('news').replaceChildren();
+      $('ended').focus();
     },
     room: () => ({ width: $('stage').clientWidth, height: $('stage').clientHeight }),
-    placeForm: (scale) => ($('form').style.zoom = scale),
+    // The boxes' text grows with the form's, and is never below 16 px in the column.
+    placeForm(scale, column) {
+      document.body.classList.toggle('column', column);
+      // A transform, not CSS zoom, which WebKit lays out as if the form had not grown.
+      $('form').style.transform = column ? '' : `scale(${scale})`;
+      document.body.style.setProperty('--text', column ? '16px' : `${12 * scale}px`);
+    },
     setPicture(code, rendition) {
       const image = controls.get(code);
       const source = Pictures[image.dataset.picture][rendition];

@@ -48,7 +48,7 @@ EM_JS(void, end_page, (const char *title), { Page.end(UTF8ToString(title)); });
 EM_JS(double, room_width, (), { return Page.room().width; });
 EM_JS(double, room_height, (), { return Page.room().height; });
 EM_JS(double, pixel_ratio, (), { return window.devicePixelRatio; });
-EM_JS(void, place_form, (double scale), { Page.placeForm(scale); });
+EM_JS(void, place_form, (double scale, bool column), { Page.placeForm(scale, column); });
 EM_JS(void, set_picture, (int code, int rendition), { Page.setPicture(code, rendition); });
 
 using namespace runtime;
@@ -63,6 +63,7 @@ public:
     int run()
     {
         build();
+        arrange();  // the welcome box at the form's text size
         form_.raise("Form", Event::Load);
         if (form_.ended())
             return form_.exit_status();
@@ -123,18 +124,21 @@ private:
     }
 
     // The form at the largest scale at which it fits the page, each picture drawn from the
-    // bitmap made for its size in device pixels, or else from the vector art.
+    // bitmap made for its size in device pixels, or else from the vector art. Smaller than
+    // designed, its text could not be read: the page sets the controls in one column instead,
+    // the pictures across its width.
     void arrange()
     {
         // Not below a tenth: a page not laid out yet has no room at all.
         const double scale = std::max(0.1, fitting_scale(description_, room_width(), room_height()));
-        place_form(scale);
+        const bool column = scale < 1;
+        place_form(scale, column);
         for (const ControlDescription &control : description_.controls) {
             if (control.kind != ControlKind::Image)
                 continue;
             const double designed = double(control.width) / twips_per_pixel;
             const double device = designed * scale * pixel_ratio();
-            const auto is = [device](double size) { return std::abs(device - size) < 1e-6; };
+            const auto is = [device, column](double size) { return !column && std::abs(device - size) < 1e-6; };
             set_picture(code(control.name), is(designed) ? 1 : is(2 * designed) ? 2 : 0);
         }
     }
