@@ -1,72 +1,196 @@
-// What the page's tests share: the page in Debian's Chromium through puppeteer-core (installed
-// from the lock file into the build tree), read as a person reads it, on a hand-moved clock.
+// What the page's tests share: the page in one engine (QUELLARY_ENGINE: Debian's Chromium or
+// Firefox through puppeteer-core, or WebKitGTK's MiniBrowser through WebKitWebDriver and
+// selenium-webdriver, all installed from the lock file), read as a person reads it, on a
+// hand-moved clock. Each test is written once against `page` and runs in every engine.
 import assert from 'node:assert/strict';
+import { execFileSync, spawn } from 'node:child_process';
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
 import { test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 
-const puppeteer = createRequire(`${process.env.QUELLARY_NODE_MODULES}/`)('puppeteer-core');
+const require = createRequire(`${process.env.QUELLARY_NODE_MODULES}/`);
+export const engine = process.env.QUELLARY_ENGINE;
 export const url = pathToFileURL(process.env.QUELLARY_PAGE).href;
-export const shots = process.env.QUELLARY_SHOTS;
-export const second = 'Cards: Queen of hearts, King of clubs, Jack of hearts, Queen of spades, King of diamonds';
+export const form1 = JSON.parse(readFileSync(new URL('../support/form1.json', import.meta.url)));
+export const shot = (page, name) => page.shot(`${process.env.QUELLARY_SHOTS}/${engine}-${name}.png`);
 
-// Put into the page before its own script: its timer (one at a time, the clock's) and its
-// performance.now() follow advance(). Puppeteer's own scripts clear timers of theirs.
-function handClock() {
-  let now = 0, id = 0, timer = null;
+// Put into the page once it has loaded, before the first countdown: its timers and its
+// performance.now() follow advance(). Errors and requests are kept.
+function watch(hand) {
+  window.faults = [];
+  addEventListener('error', (event) => faults.push(event.message));
+  addEventListener('unhandledrejection', (event) => faults.push(String(event.reason)));
+  addEventListener('securitypolicyviolation', (event) => faults.push(`refused ${event.blockedURI}`));
+  if (!hand) return;
+  let now = 0, id = 0;
+  const timers = new Map();  // the page's and the driver's: WebKit's driver times its scripts
   performance.now = () => now;
-  window.setTimeout = (f, ms = 0) => ((timer = { f, at: now + ms, id: ++id }), id);
-  window.clearTimeout = (key) => timer?.id === key && (timer = null);
+  window.setTimeout = (f, ms = 0) => (timers.set(++id, { f, at: now + ms }), id);
+  window.clearTimeout = (key) => timers.delete(key);
   window.advance = (ms) => {
     const end = now + ms;
-    for (let due; timer && timer.at <= end; due.f()) [due, timer, now] = [timer, null, timer.at];
+    for (let due; (due = [...timers].filter(([, t]) => t.at <= end).sort(([, a], [, b]) => a.at - b.at)[0]);) {
+      timers.delete(due[0]);
+      now = due[1].at;
+      due[1].f();
+    }
     now = end;
   };
 }
+// In the page: the element of that role whose text or name is `name`, shown.
+function find([role, name]) {
+  const named = (element) => element.getAttribute('aria-label') ?? element.textContent;
+  return [...document.querySelectorAll(role === 'button' ? 'button:not([role])' : `[role=${role}]`)]
+    .find((element) => named(element) === name && element.checkVisibility());
+}
 
-// A test on a fresh browser: `body` drives the page; no page error may follow, and no request
-// may leave the one file (the pictures are data within it).
-export function session(name, { viewport = { width: 1024, height: 768 }, clock = true } = {}, body) {
-  test(name, async () => {
-    const args = process.getuid() === 0 ? ['--no-sandbox'] : [];
-    const browser = await puppeteer.launch({ executablePath: process.env.QUELLARY_CHROMIUM, args });
+// Each engine: a browser (in forced colours if asked), as the same few verbs. run() calls a
+// function in the page and waits for its promise.
+export const engines = {
+  async chromium({ forced }) {
+    const browser = await require('puppeteer-core').launch({
+      executablePath: process.env.QUELLARY_BROWSER, args: process.getuid() === 0 ? ['--no-sandbox'] : [] });
+    const page = (await browser.pages())[0];
+    if (forced) await (await page.createCDPSession()).send('Emulation.setEmulatedMedia', { features: [{ name: 'forced-colors', value: 'active' }] });
+    return { ...puppeteer(browser, page), key: (name) => page.keyboard.press(name) };
+  },
+  // Over BiDi, Enter and Space never press a focused button: real keys come through xdotool.
+  async firefox({ forced }) {
+    const browser = await require('puppeteer-core').launch({
+      browser: 'firefox', executablePath: process.env.QUELLARY_BROWSER, headless: false,
+      extraPrefsFirefox: forced ? { 'browser.display.document_color_use': 2 } : {} });
+    const page = (await browser.pages())[0];
+    const window = execFileSync('xdotool', ['search', '--sync', '--onlyvisible', '--pid', String(browser.process().pid)])
+      .toString().split('\n')[0];
+    // A click on the blank window gives it the X server's keyboard focus.
+    execFileSync('xdotool', ['mousemove', '--window', window, '10', '300', 'click', '1']);
+    const keys = { Enter: 'Return', ' ': 'space', ArrowDown: 'Down', ArrowUp: 'Up' };
+    return { ...puppeteer(browser, page), key: async (name) => execFileSync('xdotool', ['key', keys[name] ?? name]) };
+  },
+  async webkit() {
+    const port = await new Promise((resolve) => {
+      const server = createServer().listen(0, '127.0.0.1', () => {
+        const { port } = server.address();
+        server.close(() => resolve(port));
+      });
+    });
+    // MiniBrowser's toolbar is wider than a phone: a GTK stylesheet of its own shrinks it.
+    const config = mkdtempSync(`${tmpdir()}/quellary-webkit-`);
+    mkdirSync(`${config}/gtk-3.0`);
+    writeFileSync(`${config}/gtk-3.0/gtk.css`, '* { font-size: 1px; min-width: 0; min-height: 0; padding: 0; margin: 0; }');
+    const server = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore', env: { ...process.env, XDG_CONFIG_HOME: config } });
+    const { Builder, By, Key } = require('selenium-webdriver');
+    let driver;
+    for (const end = Date.now() + 10000; !driver;) {
+      driver = await new Builder().usingServer(`http://127.0.0.1:${port}`).withCapabilities({
+        browserName: 'MiniBrowser',
+        'webkitgtk:browserOptions': { binary: process.env.QUELLARY_BROWSER, args: ['--automation'] },
+      }).build().catch((error) => assert.ok(Date.now() < end, error.message));
+    }
+    const click = async (role, name) => (await driver.wait(() => driver.executeScript(`return (${find})(arguments[0])`, [role, name]), 10000)).click();
+    const keys = { Enter: Key.ENTER, Tab: Key.TAB, Escape: Key.ESCAPE, F10: Key.F10, ArrowDown: Key.ARROW_DOWN, ArrowUp: Key.ARROW_UP };
+    const run = (f, arg) => driver.executeAsyncScript(
+      `const done = arguments[1]; Promise.resolve((${f})(arguments[0])).then(done, (e) => done({ failed: String(e) }))`, arg)
+      .then((result) => (assert.ok(!result?.failed, result?.failed), result));
+    // Where the window's frame ends and the page begins, to size the page itself.
+    const resize = async ({ width, height }) => {
+      await driver.manage().window().setRect({ width, height });
+      const [w, h] = await run(() => [innerWidth, innerHeight]);
+      await driver.manage().window().setRect({ width: 2 * width - w, height: 2 * height - h });
+    };
+    return {
+      run,
+      resize,
+      goto: (to) => driver.get(to),
+      reload: () => driver.navigate().refresh(),
+      click,
+      key: (name) => driver.actions().sendKeys(keys[name] ?? name).perform(),
+      tap: (name) => click('button', name),  // WebKitGTK's driver has no touch screen
+      // What WebKit's accessibility says of each element shown; its driver names no image's role.
+      async exposed(role, name) {
+        let count = 0;
+        role = role === 'image' ? '' : role;
+        for (const element of await driver.findElements(By.css('body *'))) {
+          if (await element.isDisplayed() && (await element.getAriaRole()) === role && (await element.getAccessibleName()) === name) ++count;
+        }
+        return count;
+      },
+      shot: async (file) => writeFileSync(file, await driver.takeScreenshot(), 'base64'),
+      close: async () => (await driver.quit(), server.kill(), rmSync(config, { recursive: true })),
+    };
+  },
+};
+function puppeteer(browser, page) {
+  const aria = (role, name) => `::-p-aria([name="${name}"][role="${role}"])`;
+  return {
+    run: (f, arg) => page.evaluate(f, arg),
+    resize: (viewport) => page.setViewport(viewport),
+    goto: (to) => page.goto(to),
+    reload: () => page.reload(),
+    click: (role, name) => page.locator(aria(role, name)).click(),
+    tap: async (name) => (await page.waitForSelector(aria('button', name))).tap(),
+    exposed: async (role, name) => (await page.$$(aria(role, name))).length,
+    shot: (file) => page.screenshot({ path: file }),
+    close: () => browser.close(),
+    puppeteer: page,
+  };
+}
+
+// A test on a fresh browser: `body` drives the page; no page error may follow, and nothing
+// may be asked of the network (the pictures are data within the one file).
+export function session(name, { viewport = { width: 1024, height: 768 }, clock = true, forced = false, skip } = {}, body) {
+  test(`${name} (${engine})`, { skip }, async () => {
+    const driver = await engines[engine]({ forced });
+    const page = {
+      ...driver,
+      // Opened or reloaded: up to the welcome box, with the clock in hand.
+      async open(again) {
+        await (again ? driver.reload() : driver.goto(url));
+        await page.box();
+        await driver.run(watch, clock);
+      },
+      text: () => driver.run(() => document.body.innerText.trim()),
+      until: (shown) => driver.run((shown) => new Promise((resolve) => {
+        const check = () => document.body.innerText.includes(shown) && (watching.disconnect(), resolve());
+        const watching = new MutationObserver(check);
+        watching.observe(document.body, { subtree: true, childList: true, characterData: true, attributes: true });
+        check();
+      }), shown),
+      advance: (ms) => driver.run((ms) => window.advance(ms), ms),
+      // Five seconds on: the cards change.
+      reveal: async () => (await page.advance(5000), page.until(form1.messages.done)),
+      press: (name) => driver.click('button', name),
+      menu: async (item) => (await driver.click('menuitem', 'Help'), driver.click('menuitem', item)),
+      // The open box's title and text, once it is up; then its dismissal, by OK or a key.
+      box: async () => (await page.until('OK'), driver.run(() => [document.querySelector('dialog[open] h1').textContent,
+        document.querySelector('dialog[open] p').textContent])),
+      async dismiss(key) {
+        await (key ? driver.key(key) : page.press('OK'));
+        await settles(() => driver.run(() => !document.querySelector('dialog[open]')), true);
+      },
+      // The shown buttons in the order the focus takes them, and which has the focus.
+      buttons: () => driver.run(() => [...document.querySelectorAll('button:not([role])')].filter((b) => b.checkVisibility())
+        .map((b) => b.textContent + (b === document.activeElement ? ' (focused)' : ''))),
+      // The element with the focus as "role name", or nothing.
+      focused: () => driver.run(() => {
+        const e = document.activeElement;
+        return e === document.body ? undefined : `${e.getAttribute('role') ?? e.localName} ${e.textContent}`;
+      }),
+    };
+    await driver.resize(viewport);
     try {
-      const page = (await browser.pages())[0];
-      const errors = [];
-      page.on('pageerror', (error) => errors.push(error.message));
-      page.on('console', (line) => line.type() === 'error' && errors.push(line.text()));
-      await page.setViewport(viewport);
-      if (clock) await page.evaluateOnNewDocument(handClock);
-      await page.setRequestInterception(true);
-      page.on('request', (request) => (request.url() === url || request.url().startsWith('data:') ? request.continue()
-        : (errors.push(`request ${request.url()}`), request.abort())));
-      await page.goto(url);
+      await page.open();
       await body(page);
-      assert.deepEqual(errors, []);
+      assert.deepEqual(await driver.run(() => window.faults ?? []), []);
+      assert.deepEqual(await driver.run(() => performance.getEntriesByType('resource').map((entry) => entry.name)), []);
     } finally {
-      await browser.close();
+      await driver.close();
     }
   });
 }
-
-const control = (name, role = 'button') => `::-p-aria([name="${name}"][role="${role}"])`;
-export const press = (page, name, role) => page.locator(control(name, role)).click();
-export const menu = async (page, item) => (await press(page, 'Help', 'menuitem'), press(page, item, 'menuitem'));
-export const tap = async (page, name) => (await page.waitForSelector(control(name))).tap();
-export const advance = (page, ms) => page.evaluate((ms) => window.advance(ms), ms);
-export const text = (page) => page.$eval('body', (body) => body.innerText);
-// Five seconds on: the cards change.
-export const reveal = async (page) => (await advance(page, 5000), until(page, 'DONE! Your card is gone!'));
-export const key = (page, name) => page.keyboard.press(name);
-export const until = (page, shown) => page.waitForFunction((shown) => document.body.innerText.includes(shown), {}, shown);
-// The open box's text, once it is up; then its dismissal, by OK or a key.
-export const box = async (page) => (await page.waitForSelector(control('Quellary', 'dialog'))).evaluate((box) => box.innerText);
-export const dismiss = async (page, name) => {
-  await (name ? key(page, name) : press(page, 'OK'));
-  await page.waitForSelector('dialog[open]', { hidden: true });
-};
-// Past the welcome box to the form.
-export const welcomed = async (page) => (await box(page), dismiss(page));
 
 // Waits for what `read` gives to be `expected`, as the page gets to each event in its turn.
 export async function settles(read, expected) {
@@ -75,12 +199,3 @@ export async function settles(read, expected) {
   }
   assert.deepEqual(await read(), expected);
 }
-
-// What a screen reader finds: "role name" for every named node, and which has the focus.
-export async function heard(page) {
-  const walk = (node) => [...(node.name ? [`${node.role} ${node.name}${node.focused ? ' (focused)' : ''}`] : []),
-    ...(node.children ?? []).flatMap(walk)];
-  return walk(await page.accessibility.snapshot());
-}
-export const focused = async (page) => (await heard(page)).find((node) => node.endsWith(' (focused)'));
-export const buttons = async (page) => (await heard(page)).filter((node) => node.startsWith('button '));
