@@ -221,27 +221,18 @@ TEST_F(Words, TheWindowSaysExactlyWhatTheDesignSays)
     EXPECT_EQ(shownText(control("lblmessage")), designed("messages", "done"));
 }
 
-TEST_F(Trick, RunsThroughTheRealControlsOnTheTimersClock)
+TEST_F(Trick, TheRevealReachesTheRealControlsEvenBehindABox)
 {
     load();
     EXPECT_EQ(form->focusWidget(), control("cmdcalculate"));
     click("cmdcalculate");
-    clock->advance(4999);
-    EXPECT_TRUE(shown("imgcard1") && !shown("cmdagain"));
-    clock->advance(1);
+    BoxWatcher about(Qt::Key_Return, [this] { clock->advance(5000); });
+    form->findChild<QAction *>("mnuabout")->trigger();
+    ASSERT_EQ(about.seen.size(), 1u);
     EXPECT_TRUE(!shown("imgcard1") && shown("imgcard2") && !shown("cmdcalculate") && shown("cmdagain") &&
                 shown("Command1"));
     EXPECT_EQ(form->focusWidget(), control("cmdagain"));
     EXPECT_EQ(clock->due, -1);
-
-    // A reveal due while a box is open happens behind it.
-    click("cmdagain");
-    click("cmdcalculate");
-    BoxWatcher about(Qt::Key_Return, [this] { clock->advance(5000); });
-    form->findChild<QAction *>("mnuabout")->trigger();
-    ASSERT_EQ(about.seen.size(), 1u);
-    EXPECT_TRUE(shown("imgcard2") && !shown("cmdcalculate"));
-    EXPECT_EQ(form->focusWidget(), control("cmdagain"));
 }
 
 TEST_F(Trick, ExitAndTheCloseBoxEndTheProgramWithoutAReveal)

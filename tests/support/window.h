@@ -2,6 +2,7 @@
 
 #include "runtime/form_window.h"
 #include "runtime/message_box.h"
+#include "tests/support/manual_clock.h"
 #include "ui/form1_code.h"
 #include "ui/form1_description.h"
 
@@ -34,23 +35,6 @@ inline const QJsonObject &design()
 }
 inline std::string text(const QJsonValue &value) { return value.toString().toStdString(); }
 inline std::string designed(const char *group, const char *key) { return text(design()[group][key]); }
-
-// A clock the test moves by hand: advance() lets time pass and fires each tick due.
-struct ManualCountdown final : runtime::Countdown {
-    long now = 0, due = -1, every = 0;
-    void start(int ms) override { due = now + ms, every = ms; }
-    void stop() override { due = -1; }
-    void advance(long ms)
-    {
-        const long until = now + ms;
-        while (due >= 0 && due <= until) {
-            now = due;
-            due += every;
-            elapsed();
-        }
-        now = until;
-    }
-};
 
 // What a test saw of a message box while it was open.
 struct SeenBox {
