@@ -6,27 +6,37 @@ const Page = (() => {
   const $ = (id) => document.getElementById(id);
   const controls = new Map();  // code -> element
   const menus = [];            // the menu bar's menus: {title, list}
-  const queue = [];
-  let wake = null;
+  const queue = [];            // [code, when it came]
+  let wake = null, came = 0;   // ...and when the event the form has now came
   let clock = null, due = 0, interval = 0;
   let open = null, focusBefore = null;  // the menu shown, and what had the focus before it
 
   function post(code) {
-    queue.push(code);
+    queue.push([code, performance.now()]);
     if (!wake) return;
     const resolve = wake;
     wake = null;
-    resolve(queue.shift());
+    resolve(next());
   }
+  function next() {
+    let code;
+    [code, came] = queue.shift();
+    return code;
+  }
+  const queued = (code) => queue.findIndex(([queuedCode]) => queuedCode === code);
   function drop(code) {
-    for (let i; (i = queue.indexOf(code)) >= 0;) queue.splice(i, 1);
+    for (let i; (i = queued(code)) >= 0;) queue.splice(i, 1);
   }
 
   // The clock never rings early: a timer the browser fires too soon, or holds back while
-  // the page is hidden or frozen, is checked against the time it falls due.
+  // the page is hidden or frozen, is checked against the time it falls due. Firefox fires a
+  // timer up to half a second late on a busy machine, so its last second is watched frame by
+  // frame too: in a shown page the tick comes on the first frame after it falls due.
   function arm() {
     clearTimeout(clock);
-    clock = setTimeout(ring, Math.max(0, due - performance.now()));
+    const left = due - performance.now();
+    clock = setTimeout(ring, Math.max(0, left > 1000 ? left - 1000 : left));
+    if (left <= 1000) requestAnimationFrame(() => clock && ring());
   }
   function ring() {
     if (performance.now() < due) return arm();
@@ -83,7 +93,7 @@ const Page = (() => {
   document.addEventListener('pointerdown', (event) => {
     if (open && !$('menubar').contains(event.target)) closeMenu(false);
   });
-  const resized = () => queue.includes(RESIZED) || post(RESIZED);
+  const resized = () => queued(RESIZED) >= 0 || post(RESIZED);
   addEventListener('resize', resized);
   // A window moved to a screen of another pixel ratio keeps its size.
   (function watchRatio() {
@@ -102,7 +112,7 @@ const Page = (() => {
   $('box').addEventListener('cancel', dismissed);
 
   return {
-    nextEvent: () => new Promise((resolve) => (queue.length ? resolve(queue.shift()) : (wake = resolve))),
+    nextEvent: () => new Promise((resolve) => (queue.length ? resolve(next()) : (wake = resolve))),
     addMenu(code, caption, parent) {
       const item = document.createElement('button');
       item.type = 'button';
@@ -156,9 +166,10 @@ const Page = (() => {
     },
     show: (code, visible) => (controls.get(code).hidden = !visible),
     setText: (code, text) => (controls.get(code).textContent = text),
+    // Counted from the press that started it, not from when the form got to it.
     startClock(ms) {
       interval = ms;
-      due = performance.now() + ms;
+      due = came + ms;
       drop(TICK);
       arm();
     },
