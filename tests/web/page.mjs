@@ -95,11 +95,16 @@ export const engines = {
     const run = (f, arg) => driver.executeAsyncScript(
       `const done = arguments[1]; Promise.resolve((${f})(arguments[0])).then(done, (e) => done({ failed: String(e) }))`, arg)
       .then((result) => (assert.ok(!result?.failed, result?.failed), result));
-    // Where the window's frame ends and the page begins, to size the page itself.
+    // The window sized, and then its frame added, so that the page itself has the size asked.
     const resize = async ({ width, height }) => {
-      await driver.manage().window().setRect({ width, height });
-      const [w, h] = await run(() => [innerWidth, innerHeight]);
-      await driver.manage().window().setRect({ width: 2 * width - w, height: 2 * height - h });
+      const size = async (outer) => {
+        await driver.manage().window().setRect(outer);
+        // The page sees the new size a little after the driver has answered.
+        await settles(() => run(() => [outerWidth, outerHeight]), [outer.width, outer.height]);
+        return run(() => [outerWidth - innerWidth, outerHeight - innerHeight]);
+      };
+      const [w, h] = await size({ width, height });
+      await size({ width: width + w, height: height + h });
     };
     return {
       run,
