@@ -45,8 +45,8 @@ for said in re.findall(r"SPEECH OUTPUT: '(.*?)' ?(?=\{|\[\{|None| voice=|\n\d\d:
 PY
 }
 # Orca writes its log in blocks, so a line can come a while after it was said.
-# Waits up to $2 seconds (default 30) for Orca to have said something matching $1 (grep -E)
-# after line $mark of what it said.
+# Waits up to $2 seconds (default 30; 0 looks once) for Orca to have said something matching
+# $1 (grep -E) after line $mark of what it said.
 said() {
   local pattern=$1
   POLL_SECONDS=0.2 wait_until 'spoken | tail -n +$((mark + 1)) | grep -qE -- "$pattern"' "${2:-30}"
@@ -82,6 +82,7 @@ step "flat review before"
 flat_review
 said "Cards: King of hearts, Jack of clubs" || fail "flat review before: the six cards were not read"
 said "1. Select a card from the list above in your brain" || fail "flat review before: the instructions were not read"
+said "Cards: Queen of hearts" 0 && fail "flat review before: the hidden five cards were read too"
 key KP_Subtract
 
 step "Space"
@@ -91,12 +92,14 @@ said "Calculating..... Please wait!" || fail "Space: Calculating was not spoken"
 step "the reveal"
 said "DONE! Your card is gone!" 30 || fail "the reveal was not spoken"
 said "One more time please $button" || fail "the focus after the reveal was not spoken"
+said "Exit $button" 0 && fail "the reveal put the focus on Exit"
 if [ -n "${SHOTS:-}" ]; then mkdir -p "$SHOTS" && import -window root "$SHOTS/focus-after-reveal.png"; fi
 
 step "flat review after"
 flat_review
 said "Cards: Queen of hearts, King of clubs" || fail "flat review after: the five cards were not read"
 said "The Answer to the problem" || fail "flat review after: the answer button was not read"
+said "Cards: King of hearts" 0 && fail "flat review after: the hidden six cards were read too"
 key KP_Subtract
 
 step "the answer"
@@ -114,6 +117,7 @@ said "Cards: King of hearts" || fail "One more time please: the six cards were n
 step "flat review again"
 flat_review
 said "Cards: King of hearts, Jack of clubs" || fail "flat review again: the six cards were not read"
+said "Cards: Queen of hearts" 0 && fail "flat review again: the hidden five cards were read too"
 key KP_Subtract
 
 step "the Help menu"
