@@ -69,6 +69,7 @@ public:
             return form_.exit_status();
         const PixelBox client = client_box(description_, 1.0);
         show_form(std::string(description_.caption).c_str(), client.width, client.height);
+        shown_ = true;
         arrange();
         if (!form_.first_button().empty())
             ::focus(code(form_.first_button()), "");
@@ -133,6 +134,8 @@ private:
         const double scale = std::max(0.1, fitting_scale(description_, room_width(), room_height()));
         const bool column = scale < 1;
         place_form(scale, column);
+        if (!shown_)
+            return;  // the pictures wait for the form: decoding them would hold up the welcome box
         for (const ControlDescription &control : description_.controls) {
             if (control.kind != ControlKind::Image)
                 continue;
@@ -184,6 +187,7 @@ private:
 
     const WindowDescription description_;
     Form form_;
+    bool shown_ = false;
 };
 
 } // namespace

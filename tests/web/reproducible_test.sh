@@ -5,7 +5,6 @@ set -eu
 page=$1 again=$2
 shift 2
 rm -rf "$again"
-export NODE_PATH=/usr/share/nodejs
 "$@" -B "$again" -DQUELLARY_PAGE="$again/quellary.html" >"$again.log" 2>&1
 cmake --build "$again" >>"$again.log" 2>&1 || { cat "$again.log"; exit 1; }
 cmp "$page" "$again/quellary.html"
