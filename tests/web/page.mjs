@@ -110,7 +110,6 @@ export const engines = {
       run,
       resize,
       goto: (to) => driver.get(to),
-      reload: () => driver.navigate().refresh(),
       click,
       key: (name) => driver.actions().sendKeys(keys[name] ?? name).perform(),
       tap: (name) => click('button', name),  // WebKitGTK's driver has no touch screen
@@ -134,7 +133,6 @@ function puppeteer(browser, page) {
     run: (f, arg) => page.evaluate(f, arg),
     resize: (viewport) => page.setViewport(viewport),
     goto: (to) => page.goto(to),
-    reload: () => page.reload(),
     click: (role, name) => page.locator(aria(role, name)).click(),
     tap: async (name) => (await page.waitForSelector(aria('button', name))).tap(),
     exposed: async (role, name) => (await page.$$(aria(role, name))).length,
@@ -151,9 +149,9 @@ export function session(name, { viewport = { width: 1024, height: 768 }, clock =
     const driver = await engines[engine]({ forced });
     const page = {
       ...driver,
-      // Opened or reloaded: up to the welcome box, with the clock in hand.
-      async open(again) {
-        await (again ? driver.reload() : driver.goto(url));
+      // Opened, or opened again: up to the welcome box, with the clock in hand.
+      async open() {
+        await driver.goto(url);
         await page.box();
         await driver.run(watch, clock);
       },

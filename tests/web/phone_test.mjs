@@ -33,7 +33,7 @@ session('phones, upright and on their side', { viewport: { width: 320, height: 5
   };
   for (const [width, height] of phones) {
     await page.resize({ width, height, deviceScaleFactor: 2, hasTouch: true, isMobile: true });
-    await page.open(true);
+    await page.open();
     await readable(width, 'dialog[open] :is(h1, p, button)');
     await shot(page, `phone-${width}x${height}-box`);
     await page.dismiss();

@@ -79,7 +79,7 @@ session('the trick, its words and its boxes, and Exit', {}, async (page) => {
   await page.advance(10000);
   // Said once, where the focus is.
   assert.deepEqual([await page.text(), await page.focused(), await page.buttons()], [ended, `p ${ended}`, []]);
-  await page.open(true);
+  await page.open();
   const policy = await page.run(() => document.querySelector('meta[http-equiv="Content-Security-Policy"]').content);
   assert.match(policy, /^default-src 'none'; .*require-trusted-types-for 'script'/);  // no text as HTML
   assert.doesNotMatch(policy, /unsafe-inline|http|\*/);

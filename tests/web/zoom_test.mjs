@@ -24,14 +24,14 @@ session('pixel ratios, zoom, a large window and forced colours', { viewport: { w
   // query that it changed, so that it takes a reload there.
   for (const [deviceScaleFactor, drawn] of engine === 'webkit' ? [[1, 438]] : [[1, 438], [1.5, 'vector'], [2, 876], [3, 'vector']]) {
     await page.resize({ width: 545, height: 400, deviceScaleFactor });
-    if (engine === 'chromium') await page.open(true).then(() => page.dismiss());
+    if (engine === 'chromium') await page.open().then(() => page.dismiss());
     await settles(picture, drawn);
     await shot(page, `ratio-${deviceScaleFactor}`);
   }
   // A 1280 x 800 window, and browser zoom on it: the same window in fewer or more CSS pixels.
   for (const zoom of engine === 'webkit' ? [1] : [1, 0.5, 2]) {
     await page.resize({ width: 1280 / zoom, height: 800 / zoom, deviceScaleFactor: zoom });
-    await page.open(true);
+    await page.open();
     const { scale, middle, box } = await form();
     const drawn = await picture();
     assert.ok(Math.abs(middle - 640 / zoom) < 1 && scale >= 1 && drawn === 'vector', `at ${zoom * 100} %: ${middle}, ${scale}, ${drawn}`);
