@@ -41,11 +41,12 @@ web-deps:
 web: web-deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target quellary_web
 
-# The web page's start and reveal in headless Chromium, with the tests' puppeteer-core.
+# The web page's start and reveal in Chromium, Firefox and WebKit, with the tests' drivers, on
+# a private X server.
 bench-web: test-deps $(BUILD)/CMakeCache.txt
 	@grep -qx 'QUELLARY_TESTS:[A-Z]*=ON' $(BUILD)/CMakeCache.txt || cmake $(BUILD) -DQUELLARY_TESTS=ON
 	cmake --build $(BUILD) -j$(JOBS) --target quellary_web_tests
-	node bench/web-start.mjs $(BUILD)
+	bash tests/x11/with_x_server.sh node bench/web-start.mjs $(BUILD)
 
 # The .deb, built by dpkg-buildpackage and debhelper from debian/ (see README.md).
 package: deps package-deps
