@@ -156,12 +156,7 @@ export function session(name, { viewport = { width: 1024, height: 768 }, clock =
         await driver.run(watch, clock);
       },
       text: () => driver.run(() => document.body.innerText.trim()),
-      until: (shown) => driver.run((shown) => new Promise((resolve) => {
-        const check = () => document.body.innerText.includes(shown) && (watching.disconnect(), resolve());
-        const watching = new MutationObserver(check);
-        watching.observe(document.body, { subtree: true, childList: true, characterData: true, attributes: true });
-        check();
-      }), shown),
+      until: (shown) => settles(async () => (await page.text()).includes(shown), true, `"${shown}" is not shown`),
       advance: (ms) => driver.run((ms) => window.advance(ms), ms),
       // Five seconds on: the cards change.
       reveal: async () => (await page.advance(5000), page.until(form1.messages.done)),
@@ -196,9 +191,9 @@ export function session(name, { viewport = { width: 1024, height: 768 }, clock =
 }
 
 // Waits for what `read` gives to be `expected`, as the page gets to each event in its turn.
-export async function settles(read, expected) {
+export async function settles(read, expected, message) {
   for (const end = Date.now() + 10000; Date.now() < end; await new Promise((resolve) => setTimeout(resolve, 50))) {
     if (JSON.stringify(await read()) === JSON.stringify(expected)) return;
   }
-  assert.deepEqual(await read(), expected);
+  assert.deepEqual(await read(), expected, message);
 }
