@@ -113,12 +113,13 @@ export const engines = {
       click,
       key: (name) => driver.actions().sendKeys(keys[name] ?? name).perform(),
       tap: (name) => click('button', name),  // WebKitGTK's driver has no touch screen
-      // What WebKit's accessibility says of each element shown; its driver names no image's role.
+      // What WebKit's accessibility says of each element shown; its driver gives an image the
+      // role "image" or none at all, as it goes.
       async exposed(role, name) {
         let count = 0;
-        role = role === 'image' ? '' : role;
+        const roles = role === 'image' ? ['image', ''] : [role];
         for (const element of await driver.findElements(By.css('body *'))) {
-          if (await element.isDisplayed() && (await element.getAriaRole()) === role && (await element.getAccessibleName()) === name) ++count;
+          if (await element.isDisplayed() && roles.includes(await element.getAriaRole()) && (await element.getAccessibleName()) === name) ++count;
         }
         return count;
       },
