@@ -139,8 +139,8 @@ void displayOpened()
         said << QStringLiteral("the platform \"%1\" has no screen").arg(QGuiApplication::platformName());
         cannotStart(said.join(QLatin1String("; ")), {});
     }
-    // From now on Qt speaks for itself, a display lost included: it then ends the program
-    // with status 1.
+    // From now on Qt speaks for itself, a display lost included, and ends the program then
+    // with a failure status of its own.
     qInstallMessageHandler(qtHandler);
     said.clear();
     if (checked)
